@@ -1,0 +1,131 @@
+#include "main_window.h"
+
+#include "app_info.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using app::twips;
+
+namespace {
+
+QLabel* makeLabel(QWidget* parent, int left, int top, int width, int height)
+{
+    auto* label = new QLabel(parent);
+    label->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& caption, int left, int top, int width,
+                        int height)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+Form1::Form1(const app::Clock& clock, mail::SweepSteps& steps, app::Messages& messages,
+             QWidget* parent)
+    : QMainWindow(parent), m_controller(clock, steps, messages, *this)
+{
+    setFont(QFont(u"ＭＳ Ｐゴシック"_s, 9));
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(twips(2850), twips(1965));
+    setCentralWidget(client);
+
+    Label7 = makeLabel(client, 120, 0, 2535, 255);
+    Label4 = makeLabel(client, 120, 360, 735, 255);
+    Label2 = makeLabel(client, 1200, 360, 1575, 255);
+    Label5 = makeLabel(client, 240, 720, 615, 255);
+    Label3 = makeLabel(client, 1200, 720, 1575, 255);
+    Label1 = makeLabel(client, 360, 1080, 2175, 495);
+    Command1 = makeButton(client, u"停　止"_s, 120, 1560, 1095, 375);
+    Command2 = makeButton(client, u"開　始"_s, 1560, 1560, 1095, 375);
+    setTabOrder(Command1, Command2);
+
+    m1 = menuBar()->addMenu(u"受信"_s);
+    m8 = m1->addAction(u"受信設定の選択"_s);
+    m2 = m1->addAction(u"受信設定の登録"_s);
+    m6 = m1->addAction(u"受信設定の編集"_s);
+    del = menuBar()->addMenu(u"削除"_s);
+    m4 = del->addAction(u"アドレスの削除"_s);
+    m3 = del->addAction(u"アドレスの追加"_s);
+    m5 = del->addAction(u"一覧より削除"_s);
+    m7 = menuBar()->addAction(u"リセット"_s);
+    etc = menuBar()->addMenu(u"その他"_s);
+    m10 = etc->addAction(u"ヘルプ"_s);
+    m9 = etc->addAction(u"バージョン情報"_s);
+    for (QAction* item : {m8, m2, m6, m4, m3, m5, m10, m9})
+        item->setEnabled(false);
+
+    statusBar()->setSizeGripEnabled(false);
+
+    connect(Command2, &QPushButton::clicked, this, [this] { m_controller.start(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { m_controller.stop(); });
+    connect(m7, &QAction::triggered, this, [this] { m_controller.reset(); });
+
+    // Window load.
+    setWindowTitle(u" "_s + app::applicationTitle() + u":Ver."_s + app::versionText());
+    Label4->setText(u"待機時間"_s);
+    Label5->setText(u"カウント"_s);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &Form1::onTimer1Timeout);
+    Timer1->start();
+
+    setFixedSize(sizeHint());
+}
+
+Form1::~Form1() = default;
+
+void Form1::setOpener(QAction* item, std::function<void()> open)
+{
+    item->setEnabled(true);
+    connect(item, &QAction::triggered, this, std::move(open));
+}
+
+void Form1::onTimer1Timeout()
+{
+    m_controller.tick();
+}
+
+void Form1::setStatusLine(const QString& text)
+{
+    statusBar()->showMessage(text);
+    statusBar()->setToolTip(text);
+}
+
+QString Form1::statusLine() const
+{
+    return statusBar()->currentMessage();
+}
+
+void Form1::setLabel1(const QString& text)
+{
+    Label1->setText(text);
+}
+void Form1::setLabel2(const QString& text)
+{
+    Label2->setText(text);
+}
+void Form1::setLabel3(const QString& text)
+{
+    Label3->setText(text);
+}
+void Form1::setLabel7(const QString& text)
+{
+    Label7->setText(text);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "sweep_controller.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace app {
+class Clock;
+class Messages;
+} // namespace app
+
+// The main window: the selected user, the counters, the due time and the clock, start and
+// stop, and the menu that opens every dialog. Its one-second timer drives the sweep.
+class Form1 : public QMainWindow, private app::SweepView {
+    Q_OBJECT
+
+public:
+    Form1(const app::Clock& clock, mail::SweepSteps& steps, app::Messages& messages,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Connects a menu item that opens a dialog; an item without one stays disabled.
+    void setOpener(QAction* item, std::function<void()> open);
+
+    app::SweepController& controller() { return m_controller; }
+
+    // The status line: the last failure of the mail layer, or nothing.
+    void setStatusLine(const QString& text);
+    QString statusLine() const;
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label7;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QTimer* Timer1;
+
+    QMenu* m1;
+    QAction* m8;
+    QAction* m2;
+    QAction* m6;
+    QMenu* del;
+    QAction* m4;
+    QAction* m3;
+    QAction* m5;
+    QAction* m7;
+    QMenu* etc;
+    QAction* m10;
+    QAction* m9;
+
+public Q_SLOTS:
+    void onTimer1Timeout();
+
+private:
+    void setLabel1(const QString& text) override;
+    void setLabel2(const QString& text) override;
+    void setLabel3(const QString& text) override;
+    void setLabel7(const QString& text) override;
+
+    app::SweepController m_controller;
+};

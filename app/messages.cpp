@@ -1,0 +1,38 @@
+#include "messages.h"
+
+#include "store_error.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdlib>
+
+namespace app {
+
+void QtMessages::showMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    m_owner);
+    box.exec();
+}
+
+void QtMessages::showFatal(const QString& text)
+{
+    showMessage(text);
+    // Every statement has committed by itself and every handle was released while the
+    // exception unwound; nothing is left to save.
+    std::exit(EXIT_FAILURE);
+}
+
+void runGuarded(Messages& messages, const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const store::StoreError& error) {
+        messages.showFatal(error.description());
+    } catch (const std::exception& error) {
+        messages.showFatal(QString::fromUtf8(error.what()));
+    }
+}
+
+} // namespace app

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace mail {
+
+// What a call of the mail library gave back: a list of texts ("an array"), or nothing.
+using MailResult = std::optional<QStringList>;
+
+// How the last RcvMail call ended, so that the main window can say why nothing came back.
+struct CallStatus {
+    enum class Kind {
+        Ok,            // the command was carried out
+        NoSuchMessage, // the server has no message at that number: the ordinary end of a sweep
+        Failed,        // connection, TLS, login, time-out, protocol: description says which
+    };
+    Kind kind = Kind::Ok;
+    QString description; // Japanese or English text a person can act on; empty when Ok
+};
+
+// The two calls the sweep makes, as the sweep sees them. The real one is PopMailLibrary;
+// unit tests of the sweep put a fake in its place.
+class MailLibrary {
+public:
+    virtual ~MailLibrary() = default;
+
+    // server, user, password, command ("SAVE n" or "DELE n"), folder (">" + folder path).
+    // SAVE n: a list holding the path of the saved message file, or nothing.
+    // DELE n: nothing, always; the deletion happens on the server (or does not).
+    virtual MailResult RcvMail(const QString& server, const QString& user, const QString& pass,
+                               const QString& command, const QString& folder) = 0;
+
+    // file, options (unused, ""), folder (">" + folder path): the lines "From:" + value and
+    // "File:" + full path of each attachment saved into the folder, or nothing when the file
+    // cannot be read as a message.
+    virtual MailResult ReadMail(const QString& file, const QString& options,
+                                const QString& folder) = 0;
+
+    // The outcome of the last RcvMail call.
+    virtual CallStatus lastStatus() const = 0;
+};
+
+} // namespace mail

@@ -1,0 +1,196 @@
+#include "mailbox_sweep.h"
+
+#include "statements.h"
+#include "text_helpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include <stdexcept>
+
+namespace mail {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// "like" in the store ignores the case of ASCII letters and no other; so does this.
+QString asciiLower(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return result;
+}
+
+bool isImagePath(const QString& path)
+{
+    return path.contains(u".gif"_s) || path.contains(u".png"_s) || path.contains(u".jpg"_s);
+}
+
+[[noreturn]] void fail(const QString& description)
+{
+    throw std::runtime_error(description.toStdString());
+}
+
+// Removes a file the step is done with; a file that is already gone is no failure.
+void removeFile(const QString& path)
+{
+    QFile file(path);
+    if (file.exists() && !file.remove())
+        fail(u"一時ファイル %1 を削除できません：%2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+} // namespace
+
+MailboxSweep::MailboxSweep(MailLibrary& library, Hooks hooks)
+    : m_library(library), m_hooks(std::move(hooks))
+{
+}
+
+void MailboxSweep::report(const CallStatus& status)
+{
+    if (!m_hooks.statusLine)
+        return;
+    if (status.kind == CallStatus::Kind::Failed)
+        m_hooks.statusLine(u"受信エラー："_s + status.description);
+    else
+        m_hooks.statusLine(QString());
+}
+
+qint16 MailboxSweep::mail_koi2(SweepCounters& counters)
+{
+    DbOpen();
+    const auto close = qScopeGuard([this] { DbClose(); });
+    const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
+    const Account account = m_hooks.account();
+
+    const MailResult fetched =
+        m_library.RcvMail(account.server, account.user, account.pass,
+                          u"SAVE"_s + u" "_s + QString::number(counters.mail_no), mail_dir);
+    report(m_library.lastStatus());
+    if (!fetched) {
+        if (counters.mail_no == 0) {
+            counters.mail_no = 1;
+            counters.recv_count = 1;
+        }
+        return StateNothingFetched;
+    }
+
+    // One fetch gives one message; should it give more, each is judged on its own and the
+    // last one read decides.
+    std::optional<bool> blocked;
+    for (const QString& path : *fetched) {
+        const Judged judged = judgeMessage(path, mail_dir);
+        if (judged.read) {
+            ++counters.recv_count;
+            blocked = judged.blocked;
+        }
+    }
+    if (blocked.value_or(false))
+        return StateDeletePending;
+    ++counters.mail_no;
+    return StateSweep;
+}
+
+MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QString& mail_dir)
+{
+    QStringList attachments;
+    // Whatever happens below, nothing the fetch or the reader left stays in the folder.
+    const auto cleanUp = qScopeGuard([&] {
+        QFile::remove(path);
+        for (const QString& attachment : attachments)
+            QFile::remove(attachment);
+    });
+
+    const MailResult lines = m_library.ReadMail(path, QString(), mail_dir);
+    if (!lines)
+        return {};
+
+    QString sender;
+    bool nonImage = false;
+    for (const QString& line : *lines) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon < 0)
+            continue;
+        const QStringView name = QStringView(line).left(colon + 1);
+        const QString value = line.mid(colon + 1);
+        if (name == u"From:") {
+            sender = value;
+        } else if (name == u"File:") {
+            attachments.append(value);
+            if (!nonImage && !isImagePath(value))
+                nonImage = true;
+        }
+    }
+
+    if (nonImage) {
+        for (const QString& attachment : attachments) {
+            if (!QFileInfo::exists(attachment))
+                fail(u"添付ファイル %1 が見つかりません"_s.arg(QDir::toNativeSeparators(attachment)));
+            removeFile(attachment);
+        }
+    } else {
+        // Image attachments get a name of their own (stamp, 8 random characters, the old
+        // extension) and are then removed as well: nothing stays in the folder.
+        for (QString& attachment : attachments) {
+            const QString stamp =
+                dateText(m_hooks.now()).remove(u' ').remove(u'/').remove(u':');
+            const QString extension = attachment.mid(attachment.lastIndexOf(u'.') + 1);
+            const QString newName = stamp + Angou(7).toString() + u"."_s + extension;
+            const QString renamed = QFileInfo(attachment).dir().filePath(newName);
+            if (QFileInfo::exists(renamed) || !QFile::rename(attachment, renamed)) {
+                fail(u"添付ファイル %1 の名前を %2 に変更できません"_s.arg(
+                    QDir::toNativeSeparators(attachment), newName));
+            }
+            attachment = renamed;
+        }
+    }
+
+    Judged judged;
+    judged.read = true;
+    judged.blocked = isBlocked(sender);
+    removeFile(path);
+    for (const QString& attachment : attachments)
+        removeFile(attachment);
+    return judged;
+}
+
+bool MailboxSweep::isBlocked(const QString& sender)
+{
+    const QString R = Reprep(sender).toString();
+    if (R.contains(u'<')) {
+        QString address = R.mid(R.lastIndexOf(u'<') + 1);
+        address.remove(u'>').remove(u' ').remove(QChar(0x3000)).remove(u'\'');
+        // "<>" names no sender; as a pattern it would match every entry of the list.
+        if (address.isEmpty())
+            return false;
+        const auto rows = DbConn->Execute(store::SqlBlockMatchLike(address));
+        // "_" in an address is a wildcard to "like"; only an entry that really contains the
+        // address blocks it, so a look-alike entry never deletes a legitimate message.
+        const QString needle = asciiLower(address);
+        for (; !rows->eof(); rows->moveNext()) {
+            if (asciiLower(rows->value(u"addfrom"_s).toString()).contains(needle))
+                return true;
+        }
+        return false;
+    }
+    const auto rows = DbConn->Execute(store::SqlBlockMatchExact(store::withoutApostrophes(R)));
+    return !rows->eof();
+}
+
+qint16 MailboxSweep::mail_koi4(const SweepCounters& counters)
+{
+    const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
+    const Account account = m_hooks.account();
+    const MailResult result = m_library.RcvMail(account.server, account.user, account.pass,
+                                                u"DELE "_s + QString::number(counters.mail_no), mail_dir);
+    report(m_library.lastStatus());
+    return result ? StateDeletePending : StateSweep;
+}
+
+} // namespace mail

@@ -1,0 +1,213 @@
+#include "connection.h"
+
+#include "settings_key.h"
+#include "store_error.h"
+
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace store {
+
+namespace detail {
+void DatabaseCloser::operator()(sqlite3* db) const noexcept
+{
+    sqlite3_close_v2(db);
+}
+void StatementFinalizer::operator()(sqlite3_stmt* statement) const noexcept
+{
+    sqlite3_finalize(statement);
+}
+} // namespace detail
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 2000;
+constexpr qsizetype kSaltBytes = 16;
+
+QString lastMessage(sqlite3* db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+QString cannotRead(const QString& path, const QString& why)
+{
+    return QStringLiteral("設定データベース %1 を読めません：パスワードが合わないか、"
+                          "このプログラムの設定データベースではありません（%2）")
+        .arg(QDir::toNativeSeparators(path), why);
+}
+
+// The first 16 bytes of a SQLCipher file are the salt of its key; empty when unreadable.
+QByteArray readSalt(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray salt = file.read(kSaltBytes);
+    return salt.size() == kSaltBytes ? salt : QByteArray();
+}
+
+DatabaseHandle openHandle(const QString& path)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // sqlite hands back a handle even when the open fails; own it before looking at rc.
+    DatabaseHandle db(raw, detail::DatabaseCloser{});
+    if (rc != SQLITE_OK) {
+        throw StoreError(QStringLiteral("設定データベース %1 を開けません：%2")
+                             .arg(QDir::toNativeSeparators(path),
+                                  db ? lastMessage(db.get()) : QString::fromUtf8(sqlite3_errstr(rc))));
+    }
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    return db;
+}
+
+// A library without the cipher would ignore the key and read and write the file in clear.
+void requireCipher(sqlite3* db)
+{
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA cipher_version", -1, &raw, nullptr);
+    StatementHandle statement(raw);
+    if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) {
+        throw StoreError(QStringLiteral(
+            "このプログラムは暗号化に対応していない SQLite で動いています。"
+            "設定データベースを保護できないため開きません（PRAGMA cipher_version が空です）"));
+    }
+}
+
+// SQLCipher accepts any key at open; the first read of a page tells whether it fits.
+int proveKey(sqlite3* db)
+{
+    return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+}
+
+DatabaseHandle openKeyed(const QString& path, const QByteArray& key)
+{
+    DatabaseHandle db = openHandle(path);
+    if (sqlite3_key(db.get(), key.constData(), int(key.size())) != SQLITE_OK)
+        throw StoreError(cannotRead(path, lastMessage(db.get())));
+    requireCipher(db.get());
+    return db;
+}
+
+bool isBlank(const char* text)
+{
+    for (; *text; ++text) {
+        if (!std::strchr(" \t\r\n", *text))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Recordset::Recordset(DatabaseHandle db, StatementHandle statement)
+    : m_db(std::move(db)), m_statement(std::move(statement))
+{
+    step();
+}
+
+void Recordset::step()
+{
+    const int rc = sqlite3_step(m_statement.get());
+    if (rc == SQLITE_ROW) {
+        m_eof = false;
+        return;
+    }
+    m_eof = true;
+    if (rc != SQLITE_DONE) {
+        throw StoreError(
+            QStringLiteral("設定データベースの読み書きに失敗しました：%1").arg(lastMessage(m_db.get())));
+    }
+}
+
+void Recordset::moveNext()
+{
+    if (m_eof)
+        throw StoreError(QStringLiteral("設定データベースの結果の終わりを越えて読もうとしました"));
+    step();
+}
+
+QVariant Recordset::value(const QString& column) const
+{
+    if (m_eof)
+        throw StoreError(QStringLiteral("設定データベースの結果に現在の行がありません"));
+    sqlite3_stmt* s = m_statement.get();
+    const int count = sqlite3_column_count(s);
+    for (int i = 0; i < count; ++i) {
+        if (column.compare(QString::fromUtf8(sqlite3_column_name(s, i)), Qt::CaseInsensitive) != 0)
+            continue;
+        switch (sqlite3_column_type(s, i)) {
+        case SQLITE_INTEGER:
+            return QVariant(qlonglong(sqlite3_column_int64(s, i)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(s, i));
+        case SQLITE_TEXT:
+            return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)),
+                                              sqlite3_column_bytes(s, i)));
+        case SQLITE_BLOB:
+            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(s, i)),
+                                       sqlite3_column_bytes(s, i)));
+        default:
+            return QVariant();
+        }
+    }
+    throw StoreError(QStringLiteral("設定データベースの結果に列 %1 がありません").arg(column));
+}
+
+Connection::Connection(DatabaseHandle db) : m_db(std::move(db))
+{
+}
+
+std::unique_ptr<Connection> Connection::open(const QString& filePath)
+{
+    if (!QFileInfo(filePath).isFile()) {
+        throw StoreError(QStringLiteral("設定データベース %1 がありません。"
+                                        "junkbane-initdb で作成してください")
+                             .arg(QDir::toNativeSeparators(filePath)));
+    }
+
+    // The remembered raw key skips the password's slow derivation; should it ever not fit
+    // (another SQLCipher with other key settings), the password itself decides.
+    const QByteArray salt = readSalt(filePath);
+    if (!salt.isEmpty()) {
+        const QByteArray rawKey = rawKeyForSalt(salt);
+        if (!rawKey.isEmpty()) {
+            DatabaseHandle db = openKeyed(filePath, rawKey);
+            if (proveKey(db.get()) == SQLITE_OK)
+                return std::make_unique<Connection>(std::move(db));
+        }
+    }
+
+    DatabaseHandle db = openKeyed(filePath, QByteArray(kDatabasePassword));
+    if (const int rc = proveKey(db.get()); rc != SQLITE_OK)
+        throw StoreError(cannotRead(filePath, lastMessage(db.get())));
+    return std::make_unique<Connection>(std::move(db));
+}
+
+std::unique_ptr<Recordset> Connection::Execute(const QString& statement)
+{
+    const QByteArray text = statement.toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db.get(), text.constData(), int(text.size()), &raw, &tail);
+    StatementHandle prepared(raw);
+    if (rc != SQLITE_OK || !prepared) {
+        throw StoreError(QStringLiteral("設定データベースが命令を受け付けませんでした：%1")
+                             .arg(rc != SQLITE_OK ? lastMessage(m_db.get())
+                                                  : QStringLiteral("空の命令です")));
+    }
+    // Exactly one statement runs per call: text after the first one is refused, never run.
+    if (tail && !isBlank(tail)) {
+        throw StoreError(
+            QStringLiteral("設定データベースへの命令に二つ目の文が含まれていたため実行しませんでした"));
+    }
+    return std::make_unique<Recordset>(m_db, std::move(prepared));
+}
+
+} // namespace store

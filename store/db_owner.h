@@ -1,0 +1,29 @@
+#pragma once
+
+#include "connection.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace store {
+
+// Where the settings database lives: junkbane.mdb in the executable's folder, looked up
+// afresh at every open.
+QString settingsFilePath();
+
+// The settings-database connection of one window: each window that touches the database
+// derives from this and so has a connection of its own, opened for one operation and
+// released at its end.
+class DbOwner {
+protected:
+    DbOwner() = default;
+    ~DbOwner() = default;
+
+    void DbOpen() { DbConn = Connection::open(settingsFilePath()); }
+    void DbClose() noexcept { DbConn.reset(); }
+
+    std::unique_ptr<Connection> DbConn;
+};
+
+} // namespace store

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The nine statements the program sends to the settings database, and nothing else.
+// Each function joins fixed pieces with the value of the moment; the values are made safe
+// here, so no caller can change a statement's shape.
+namespace store {
+
+// The text with every apostrophe removed (the block list and the pickers never store one).
+QString withoutApostrophes(const QString& text);
+// The text with every single quote doubled, so that it stands between quotes as typed.
+QString quoted(const QString& text);
+
+// seconds: the interval as a whole number; it is written in plain decimal.
+QString SqlAccountInsert(const QString& server, const QString& user, const QString& pass,
+                         qint64 seconds);
+QString SqlAccountUpdate(const QString& server, const QString& user, const QString& pass,
+                         qint64 seconds, const QString& sel_user);
+QString SqlAccountList();
+QString SqlAccountByUser(const QString& pickedName);
+QString SqlBlockInsert(const QString& address);
+QString SqlBlockDelete(const QString& fragment);
+QString SqlBlockList();
+QString SqlBlockMatchLike(const QString& address);
+QString SqlBlockMatchExact(const QString& sender);
+
+} // namespace store

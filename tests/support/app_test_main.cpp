@@ -1,0 +1,16 @@
+// The main of every test program: a QApplication (offscreen) around GoogleTest.
+
+#include <QApplication>
+#include <QFont>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                   : qgetenv("QT_QPA_PLATFORM"));
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Junkbane"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

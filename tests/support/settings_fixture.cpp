@@ -1,0 +1,71 @@
+#include "settings_fixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+int runInitDb(const QString& folder, QString* output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(JUNKBANE_INITDB), {folder});
+    if (!process.waitForFinished(30000))
+        return -1;
+    if (output)
+        *output = QString::fromUtf8(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+SettingsFixture::SettingsFixture()
+{
+    QFile::remove(databasePath());
+    QDir(tempFolder()).removeRecursively();
+    QString output;
+    const int code = runInitDb(folder(), &output);
+    if (code != 0)
+        ADD_FAILURE() << "junkbane-initdb failed: " << output.toStdString();
+    QDir(folder()).mkdir(QStringLiteral("temp"));
+}
+
+SettingsFixture::~SettingsFixture()
+{
+    QFile::remove(databasePath());
+    QDir(tempFolder()).removeRecursively();
+}
+
+QString SettingsFixture::folder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString SettingsFixture::databasePath()
+{
+    return QDir(folder()).filePath(QStringLiteral("junkbane.mdb"));
+}
+
+QString SettingsFixture::tempFolder()
+{
+    return QDir(folder()).filePath(QStringLiteral("temp"));
+}
+
+std::unique_ptr<store::Connection> SettingsFixture::connect() const
+{
+    return store::Connection::open(databasePath());
+}
+
+void SettingsFixture::execute(const QString& statement) const
+{
+    connect()->Execute(statement);
+}
+
+QStringList SettingsFixture::column(const QString& query, const QString& name) const
+{
+    QStringList values;
+    const auto connection = connect();
+    for (auto rows = connection->Execute(query); !rows->eof(); rows->moveNext())
+        values.append(rows->value(name).toString());
+    return values;
+}

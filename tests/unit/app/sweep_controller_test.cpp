@@ -1,0 +1,312 @@
+// The polling state machine, driven tick by tick with a fake clock and scripted steps.
+
+#include "mdl_main.h"
+#include "recording_messages.h"
+#include "store_error.h"
+#include "sweep_controller.h"
+
+#include <QDateTime>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class FakeClock final : public app::Clock {
+public:
+    QDateTime now() const override { return m_now; }
+    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
+    void advanceMs(qint64 ms) { m_now = m_now.addMSecs(ms); }
+
+private:
+    QDateTime m_now{QDate(2026, 12, 7), QTime(9, 0, 0, 250)};
+};
+
+// Steps that return a script of results; each call is recorded with the number it was for.
+class ScriptedSteps final : public mail::SweepSteps {
+public:
+    using Action = std::function<qint16(mail::SweepCounters&)>;
+
+    qint16 mail_koi2(mail::SweepCounters& counters) override
+    {
+        calls.push_back("koi2@" + std::to_string(counters.mail_no));
+        return next(counters);
+    }
+    qint16 mail_koi4(const mail::SweepCounters& counters) override
+    {
+        calls.push_back("koi4@" + std::to_string(counters.mail_no));
+        mail::SweepCounters copy = counters;
+        return next(copy);
+    }
+
+    void then(qint16 result) { script.push_back([result](mail::SweepCounters&) { return result; }); }
+    void then(Action action) { script.push_back(std::move(action)); }
+
+    std::vector<std::string> calls;
+
+private:
+    qint16 next(mail::SweepCounters& counters)
+    {
+        if (script.empty())
+            return mail::StateNothingFetched;
+        Action action = std::move(script.front());
+        script.pop_front();
+        return action(counters);
+    }
+    std::deque<Action> script;
+};
+
+class RecordingView final : public app::SweepView {
+public:
+    void setLabel1(const QString& text) override { label1 = text; }
+    void setLabel2(const QString& text) override { label2 = text; }
+    void setLabel3(const QString& text) override { label3 = text; }
+    void setLabel7(const QString& text) override { label7 = text; }
+    QString label1, label2, label3, label7;
+};
+
+class Controller : public ::testing::Test {
+protected:
+    void SetUp() override { selectAccount(u"taro"_s, 60); }
+    void TearDown() override { selectAccount(QVariant(), QVariant()); }
+
+    static void selectAccount(const QVariant& user, const QVariant& time)
+    {
+        MdlMain::sel_server = user.isNull() ? QVariant() : QVariant(u"pop.example.jp"_s);
+        MdlMain::sel_user = user;
+        MdlMain::sel_pass = user.isNull() ? QVariant() : QVariant(u"pw"_s);
+        MdlMain::sel_time = time;
+    }
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            controller.tick();
+    }
+
+    FakeClock clock;
+    ScriptedSteps steps;
+    RecordingMessages messages;
+    RecordingView view;
+    app::SweepController controller{clock, steps, messages, view};
+};
+
+TEST_F(Controller, StartsIdleAndShowsCountersAndUser)
+{
+    controller.tick();
+    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_EQ(view.label1, u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
+    EXPECT_EQ(view.label7, u"ユーザ：taro"_s);
+    EXPECT_TRUE(steps.calls.empty());
+}
+
+TEST_F(Controller, EmptyMailboxWaitsForTheIntervalThenSweepsAgain)
+{
+    // Three fetches give nothing; each result is counted one tick after it.
+    controller.start();
+    ticks(5);
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi2@0", "koi2@0"}));
+    EXPECT_EQ(controller.state(), mail::StateNothingFetched);
+    controller.tick(); // the third count
+    EXPECT_EQ(controller.state(), mail::StateWaiting);
+    EXPECT_EQ(controller.nextRunText(), u"2026/12/07 9:01:00\r\n"_s);
+
+    clock.advance(1);
+    controller.tick();
+    EXPECT_EQ(view.label2, u"2026/12/07 9:01:00\r\n"_s);
+    EXPECT_EQ(view.label3, u"2026/12/07 9:00:01"_s);
+    EXPECT_EQ(controller.retryCount(), 0);
+    EXPECT_EQ(controller.state(), mail::StateWaiting);
+
+    clock.advance(59); // 9:01:00.250: the due second itself is not yet past
+    controller.tick();
+    EXPECT_EQ(controller.state(), mail::StateWaiting);
+    clock.advance(1);
+    controller.tick();
+    EXPECT_EQ(controller.state(), mail::StateSweep);
+    EXPECT_EQ(steps.calls.size(), 3u) << "the sweep runs on the tick after the one that noticed";
+    controller.tick();
+    EXPECT_EQ(steps.calls.size(), 4u);
+}
+
+TEST_F(Controller, IntervalZeroStillPassesThroughTheWait)
+{
+    selectAccount(u"taro"_s, 0);
+    controller.start();
+    ticks(6);
+    ASSERT_EQ(controller.state(), mail::StateWaiting);
+    controller.tick(); // same second as the due time
+    EXPECT_EQ(controller.state(), mail::StateWaiting);
+    clock.advance(1);
+    controller.tick();
+    EXPECT_EQ(controller.state(), mail::StateSweep);
+}
+
+TEST_F(Controller, BlockedMessageIsDeletedOnTheNextTickAtTheSameNumber)
+{
+    steps.then([](mail::SweepCounters& c) {
+        c.mail_no = 4;
+        ++c.recv_count;
+        return qint16(mail::StateDeletePending);
+    });
+    steps.then(mail::StateSweep);
+    steps.then(mail::StateSweep);
+    controller.start();
+    ticks(3);
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi4@4", "koi2@4"}));
+    controller.tick();
+    EXPECT_EQ(view.label1, u"総 受 信 数     ：1\r\nメールBOX残数：4"_s);
+}
+
+TEST_F(Controller, DeleteThatAsksAgainIsRepeated)
+{
+    steps.then(mail::StateDeletePending);
+    steps.then(mail::StateDeletePending);
+    steps.then(mail::StateSweep);
+    controller.start();
+    ticks(4);
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi4@0", "koi4@0", "koi2@0"}));
+}
+
+TEST_F(Controller, StartAndStopActInEveryState)
+{
+    // Start while a delete is pending skips the delete: the message is judged anew.
+    steps.then(mail::StateDeletePending);
+    controller.start();
+    controller.tick();
+    ASSERT_EQ(controller.state(), mail::StateDeletePending);
+    controller.start();
+    controller.tick();
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi2@0"}));
+
+    // Stop while waiting, while a delete is pending, while sweeping: nothing more runs.
+    for (qint16 result : {mail::StateDeletePending, mail::StateSweep, mail::StateNothingFetched}) {
+        steps.then(result);
+        controller.start();
+        controller.tick();
+        controller.stop();
+        const size_t before = steps.calls.size();
+        ticks(3);
+        EXPECT_EQ(steps.calls.size(), before) << "after a step returning " << result;
+        EXPECT_EQ(controller.state(), mail::StateIdle);
+    }
+}
+
+TEST_F(Controller, RetryCountIsClearedOnlyByTheWaitOrReset)
+{
+    // Results 2, 0, 2, 0, 2: the third 2 starts the wait although messages came between.
+    steps.then(mail::StateNothingFetched);
+    steps.then(mail::StateSweep);
+    steps.then(mail::StateNothingFetched);
+    steps.then(mail::StateSweep);
+    steps.then(mail::StateNothingFetched);
+    controller.start();
+    ticks(7);
+    EXPECT_EQ(controller.state(), mail::StateNothingFetched);
+    controller.tick();
+    EXPECT_EQ(controller.state(), mail::StateWaiting);
+}
+
+TEST_F(Controller, StartBetweenTheThirdCountAndTheWaitStillWaitsLater)
+{
+    controller.start();
+    ticks(6);
+    ASSERT_EQ(controller.state(), mail::StateWaiting);
+    controller.start(); // before the waiting tick could clear the count
+    ticks(2);
+    EXPECT_EQ(controller.state(), mail::StateWaiting)
+        << "a fourth count must still start the wait, not poll every other second";
+}
+
+TEST_F(Controller, ResetDuringTheWaitKeepsTheLabels)
+{
+    steps.then([](mail::SweepCounters& c) {
+        c.mail_no = 7;
+        c.recv_count = 9;
+        return qint16(mail::StateNothingFetched);
+    });
+    controller.start();
+    ticks(7);
+    ASSERT_EQ(controller.state(), mail::StateWaiting);
+    const QString due = view.label2;
+    controller.reset();
+    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_EQ(controller.counters().mail_no, 0);
+    EXPECT_EQ(controller.counters().recv_count, 0);
+    EXPECT_EQ(controller.retryCount(), 0);
+    controller.tick();
+    EXPECT_EQ(view.label1, u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
+    EXPECT_EQ(view.label2, due);
+    EXPECT_FALSE(view.label3.isEmpty());
+}
+
+TEST_F(Controller, NoAccountShowsTheMessageOnceEvenWhileTicksKeepComing)
+{
+    selectAccount(QVariant(), QVariant());
+    // While the box is open, the timer keeps firing inside its event loop.
+    messages.whileShown = [this] { ticks(3); };
+    controller.start();
+    ticks(3);
+    EXPECT_EQ(messages.shown, QStringList{u"受信ユーザーが\r\n選択されてません"_s});
+    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_TRUE(steps.calls.empty());
+    EXPECT_EQ(view.label7, u"ユーザ："_s);
+}
+
+TEST_F(Controller, FailingStepStopsTheSweepWithOneMessage)
+{
+    steps.then([](mail::SweepCounters&) -> qint16 {
+        throw store::StoreError(u"設定データベースを開けません"_s);
+    });
+    messages.whileShown = [this] { ticks(2); };
+    controller.start();
+    ticks(3);
+    EXPECT_EQ(messages.shown, QStringList{u"エラーのため停止しました\r\n設定データベースを開けません"_s});
+    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_EQ(steps.calls.size(), 1u);
+}
+
+TEST_F(Controller, IntervalThatIsNotANumberStopsTheSweep)
+{
+    selectAccount(u"taro"_s, u"soon"_s);
+    controller.start();
+    ticks(6);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].startsWith(u"エラーのため停止しました\r\n"_s));
+    EXPECT_TRUE(messages.shown[0].contains(u"soon"_s));
+    EXPECT_EQ(controller.state(), mail::StateIdle);
+}
+
+TEST_F(Controller, IntervalReadAsItsWholeNumber)
+{
+    for (const QVariant& interval : {QVariant(u"90"_s), QVariant(90.9), QVariant(qlonglong(90))}) {
+        selectAccount(u"taro"_s, interval);
+        controller.reset();
+        controller.start();
+        ticks(6);
+        EXPECT_EQ(controller.nextRunText(), u"2026/12/07 9:01:30\r\n"_s) << interval.toString().toStdString();
+    }
+}
+
+TEST_F(Controller, CountersGoPast32767)
+{
+    steps.then([](mail::SweepCounters& c) {
+        c.mail_no = 32767;
+        c.recv_count = 32767;
+        return qint16(mail::StateSweep);
+    });
+    steps.then([](mail::SweepCounters& c) {
+        ++c.mail_no;
+        ++c.recv_count;
+        return qint16(mail::StateSweep);
+    });
+    controller.start();
+    ticks(3);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(view.label1, u"総 受 信 数     ：32768\r\nメールBOX残数：32768"_s);
+}
+
+} // namespace

@@ -1,0 +1,253 @@
+// The sweep and delete steps against a fake mail library and a real settings database.
+
+#include "mailbox_sweep.h"
+#include "settings_fixture.h"
+#include "statements.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the fake server holds at one number, and what reading it gives.
+struct FakeMessage {
+    std::optional<QStringList> lines;   // "From:..." lines; nothing: unreadable
+    QStringList attachmentNames;        // files the reader saves and lists as "File:" lines
+    QStringList extraFiles;             // listed as "File:" but never created
+};
+
+class FakeMailLibrary final : public mail::MailLibrary {
+public:
+    mail::MailResult RcvMail(const QString& server, const QString& user, const QString& pass,
+                             const QString& command, const QString& folder) override
+    {
+        commands.append(command);
+        EXPECT_EQ(server, u"pop.example.jp"_s);
+        EXPECT_EQ(user, u"taro"_s);
+        EXPECT_EQ(pass, u"pw"_s);
+        EXPECT_TRUE(folder.startsWith(u'>'));
+        m_status = nextStatus;
+        if (command.startsWith(u"DELE "_s))
+            return deleteAnswer;
+        const int number = command.mid(5).toInt();
+        if (emptyArrayAt == number)
+            return QStringList();
+        const auto found = messages.find(number);
+        if (found == messages.end()) {
+            if (m_status.kind == mail::CallStatus::Kind::Ok)
+                m_status = {mail::CallStatus::Kind::NoSuchMessage, {}};
+            return std::nullopt;
+        }
+        const QString path = QDir(folder.mid(1)).filePath(u"msg%1.eml"_s.arg(number));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("From: someone\r\n\r\nbody\r\n");
+        m_saved[path] = number;
+        return QStringList{path};
+    }
+
+    mail::MailResult ReadMail(const QString& file, const QString& options,
+                              const QString& folder) override
+    {
+        EXPECT_TRUE(options.isEmpty());
+        const FakeMessage& message = messages.at(m_saved.at(file));
+        if (!message.lines)
+            return std::nullopt;
+        QStringList lines = *message.lines;
+        for (const QString& name : message.attachmentNames) {
+            const QString path = QDir(folder.mid(1)).filePath(name);
+            QFile attachment(path);
+            EXPECT_TRUE(attachment.open(QIODevice::WriteOnly));
+            lines.append(u"File:"_s + path);
+        }
+        for (const QString& name : message.extraFiles)
+            lines.append(u"File:"_s + QDir(folder.mid(1)).filePath(name));
+        return lines;
+    }
+
+    mail::CallStatus lastStatus() const override { return m_status; }
+
+    std::map<int, FakeMessage> messages;
+    int emptyArrayAt = -1;
+    mail::MailResult deleteAnswer;
+    mail::CallStatus nextStatus;
+    QStringList commands;
+
+private:
+    mail::CallStatus m_status;
+    std::map<QString, int> m_saved;
+};
+
+class Sweep : public ::testing::Test {
+protected:
+    Sweep()
+        : sweep(library, {
+                             .account = [] { return mail::Account{u"pop.example.jp"_s, u"taro"_s, u"pw"_s}; },
+                             .folder = [] { return SettingsFixture::folder(); },
+                             .statusLine = [this](const QString& text) { statusLine = text; },
+                         })
+    {
+    }
+
+    void block(const QStringList& entries)
+    {
+        for (const QString& entry : entries)
+            settings.execute(store::SqlBlockInsert(entry));
+    }
+    void messageFrom(int number, const QString& sender)
+    {
+        library.messages[number] = {QStringList{u"From:"_s + sender}, {}, {}};
+    }
+    qint16 sweepAt(qint64 number)
+    {
+        counters.mail_no = number;
+        return sweep.mail_koi2(counters);
+    }
+    static QStringList leftInTemp()
+    {
+        return QDir(SettingsFixture::tempFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+    SettingsFixture settings;
+    FakeMailLibrary library;
+    mail::MailboxSweep sweep;
+    mail::SweepCounters counters;
+    QString statusLine = u"untouched"_s;
+};
+
+TEST_F(Sweep, JudgesSendersAgainstTheBlockList)
+{
+    block({u"Spam@Example.COM"_s, u"abc@tail.jp"_s, u"domain.jp"_s, u"firstlast@hyphen.jp"_s,
+           u"johnxdoe@look.jp"_s, u"exact@bare.jp"_s});
+    struct Row {
+        const char* situation;
+        QString sender;
+        bool blocked;
+    } rows[] = {
+        {"angle form, other case", u" Spam Sender <spam@example.com>"_s, true},
+        {"angle form, encoded name decoded", u" 迷惑 太郎 <SPAM@EXAMPLE.COM>"_s, true},
+        {"angle form, tail of an entry", u" <bc@tail.jp>"_s, true},
+        {"angle form, entry of the domain only", u" <user@domain.jp>"_s, false},
+        {"bare form, exact, other case", u" EXACT@bare.jp"_s, true},
+        {"bare form, only part of an entry", u" act@bare.jp"_s, false},
+        {"hyphen removed from the address", u" <first-last@hyphen.jp>"_s, true},
+        {"underscore is no wildcard", u" <john_doe@look.jp>"_s, false},
+        {"empty angle brackets", u" <>"_s, false},
+        {"name and empty angle brackets", u" Someone <>"_s, false},
+        {"no sender at all", QString(), false},
+        {"not on the list", u" friend@example.org"_s, false},
+    };
+    for (const Row& row : rows) {
+        library.messages.clear();
+        if (row.sender.isNull())
+            library.messages[1] = {QStringList{u"Subject: hi"_s}, {}, {}};
+        else
+            messageFrom(1, row.sender);
+        counters = {};
+        const qint16 result = sweepAt(1);
+        EXPECT_EQ(result, row.blocked ? mail::StateDeletePending : mail::StateSweep) << row.situation;
+        EXPECT_EQ(counters.mail_no, row.blocked ? 1 : 2) << row.situation;
+        EXPECT_EQ(counters.recv_count, 1) << row.situation;
+        EXPECT_TRUE(leftInTemp().isEmpty()) << row.situation;
+    }
+}
+
+TEST_F(Sweep, NothingFetchedMovesFromZeroToOneOnlyOnce)
+{
+    EXPECT_EQ(sweepAt(0), mail::StateNothingFetched);
+    EXPECT_EQ(library.commands, QStringList{u"SAVE 0"_s});
+    EXPECT_EQ(counters.mail_no, 1);
+    EXPECT_EQ(counters.recv_count, 1);
+    EXPECT_EQ(sweep.mail_koi2(counters), mail::StateNothingFetched);
+    EXPECT_EQ(counters.mail_no, 1);
+    EXPECT_EQ(counters.recv_count, 1);
+}
+
+TEST_F(Sweep, EmptyFetchAndUnreadableMessageMoveOn)
+{
+    library.emptyArrayAt = 3;
+    EXPECT_EQ(sweepAt(3), mail::StateSweep);
+    EXPECT_EQ(counters.mail_no, 4);
+    EXPECT_EQ(counters.recv_count, 0);
+
+    library.messages[4] = {std::nullopt, {}, {}};
+    EXPECT_EQ(sweepAt(4), mail::StateSweep);
+    EXPECT_EQ(counters.mail_no, 5);
+    EXPECT_EQ(counters.recv_count, 0) << "a message that cannot be read is not counted";
+    EXPECT_TRUE(leftInTemp().isEmpty()) << "its file does not stay behind";
+}
+
+TEST_F(Sweep, AttachmentsNeverStayInTheFolder)
+{
+    block({u"spam@x.jp"_s});
+    struct Row {
+        const char* situation;
+        QStringList names;
+    } rows[] = {
+        {"jpg and pdf", {u"a.jpg"_s, u"b.pdf"_s}},
+        {"jpg and GIF in capitals", {u"a.jpg"_s, u"B.GIF"_s}},
+        {"images only, renamed first", {u"a.jpg"_s, u"b.gif"_s, u"c.png"_s}},
+        {".gif in the middle of a name", {u"x.gif.zip"_s}},
+        {"more than a thousand", [] {
+             QStringList many;
+             for (int i = 0; i < 1100; ++i)
+                 many.append(u"f%1.txt"_s.arg(i));
+             return many;
+         }()},
+    };
+    for (const Row& row : rows) {
+        library.messages[1] = {QStringList{u"From: <spam@x.jp>"_s}, row.names, {}};
+        EXPECT_EQ(sweepAt(1), mail::StateDeletePending) << row.situation;
+        EXPECT_TRUE(leftInTemp().isEmpty()) << row.situation << ": " << leftInTemp().join(u',').toStdString();
+    }
+}
+
+TEST_F(Sweep, MissingAttachmentStopsWithADescriptionAndCleansUp)
+{
+    library.messages[1] = {QStringList{u"From: a@b.jp"_s}, {u"real.pdf"_s}, {u"ghost.pdf"_s}};
+    try {
+        sweepAt(1);
+        ADD_FAILURE() << "a listed attachment that does not exist must be an error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(u"ghost.pdf"_s)) << error.what();
+    }
+    EXPECT_TRUE(leftInTemp().isEmpty());
+}
+
+TEST_F(Sweep, StatusLineShowsFailuresAndClearsOnSuccess)
+{
+    library.nextStatus = {mail::CallStatus::Kind::Failed, u"ログインが拒否されました"_s};
+    EXPECT_EQ(sweepAt(0), mail::StateNothingFetched);
+    EXPECT_EQ(statusLine, u"受信エラー：ログインが拒否されました"_s);
+
+    library.nextStatus = {};
+    EXPECT_EQ(sweep.mail_koi2(counters), mail::StateNothingFetched);
+    EXPECT_EQ(statusLine, QString()) << "no message at that number is the ordinary end, no error";
+}
+
+TEST_F(Sweep, DeleteSendsTheNumberAndGoesOn)
+{
+    counters.mail_no = 4;
+    EXPECT_EQ(sweep.mail_koi4(counters), mail::StateSweep);
+    library.deleteAnswer = QStringList{u"x"_s};
+    EXPECT_EQ(sweep.mail_koi4(counters), mail::StateDeletePending);
+    EXPECT_EQ(library.commands, (QStringList{u"DELE 4"_s, u"DELE 4"_s}));
+    EXPECT_EQ(counters.mail_no, 4);
+}
+
+TEST_F(Sweep, MissingDatabaseIsAnErrorBeforeTheMailboxIsTouched)
+{
+    QFile::remove(SettingsFixture::databasePath());
+    messageFrom(1, u" a@b.jp"_s);
+    EXPECT_THROW(sweepAt(1), std::runtime_error);
+    EXPECT_TRUE(library.commands.isEmpty());
+}
+
+} // namespace
