@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds Junkbane and starts it. Beside the program (build/bin/) it creates the settings
+# database junkbane.mdb and the temp folder when they are missing; existing ones are kept.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJUNKBANE_TESTS=OFF >/dev/null
+cmake --build build --target junkbane junkbane-initdb kv_chm
+
+bin=build/bin
+[ -e "$bin/junkbane.mdb" ] || "$bin/junkbane-initdb" "$bin"
+[ -d "$bin/temp" ] || mkdir "$bin/temp"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display found: starting under Xvfb (xvfb-run)."
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$bin/junkbane"
+fi
+exec "$bin/junkbane"

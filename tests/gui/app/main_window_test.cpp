@@ -1,0 +1,166 @@
+// The main window offscreen: its texts, layout and menu, and its buttons driving the sweep.
+
+#include "clock.h"
+#include "main_window.h"
+#include "mdl_main.h"
+#include "recording_messages.h"
+#include "sweep.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class CountingSteps final : public mail::SweepSteps {
+public:
+    qint16 mail_koi2(mail::SweepCounters& counters) override
+    {
+        ++sweeps;
+        ++counters.recv_count;
+        ++counters.mail_no;
+        return mail::StateSweep;
+    }
+    qint16 mail_koi4(const mail::SweepCounters&) override { return mail::StateSweep; }
+    int sweeps = 0;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow() { window.Timer1->stop(); } // ticks are driven by hand below
+    ~MainWindow() override
+    {
+        MdlMain::sel_server = MdlMain::sel_user = MdlMain::sel_pass = MdlMain::sel_time = QVariant();
+    }
+
+    app::SystemClock clock;
+    CountingSteps steps;
+    RecordingMessages messages;
+    Form1 window{clock, steps, messages};
+};
+
+TEST_F(MainWindow, LoadsWithItsTitleLabelsAndIdleState)
+{
+    EXPECT_EQ(window.windowTitle(), u" Junkbane:Ver.1.0.0"_s);
+    EXPECT_EQ(window.Label4->text(), u"待機時間"_s);
+    EXPECT_EQ(window.Label5->text(), u"カウント"_s);
+    for (QLabel* label : {window.Label1, window.Label2, window.Label3, window.Label7})
+        EXPECT_TRUE(label->text().isEmpty());
+    EXPECT_EQ(window.Command1->text(), u"停　止"_s);
+    EXPECT_EQ(window.Command2->text(), u"開　始"_s);
+    EXPECT_EQ(window.controller().state(), mail::StateIdle);
+
+    window.onTimer1Timeout();
+    EXPECT_EQ(window.Label1->text(), u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
+    EXPECT_EQ(window.Label7->text(), u"ユーザ："_s);
+}
+
+TEST_F(MainWindow, TimerFiresEverySecondFromCreation)
+{
+    app::SystemClock fresh;
+    Form1 other(fresh, steps, messages);
+    EXPECT_TRUE(other.Timer1->isActive());
+    EXPECT_EQ(other.Timer1->interval(), 1000);
+    QSignalSpy ticks(other.Timer1, &QTimer::timeout);
+    EXPECT_TRUE(ticks.wait(1500));
+    EXPECT_EQ(other.Label7->text(), u"ユーザ："_s);
+}
+
+TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem)
+{
+    struct Row {
+        QWidget* widget;
+        QRect twips;
+    } rows[] = {
+        {window.Label7, {120, 0, 2535, 255}},     {window.Label4, {120, 360, 735, 255}},
+        {window.Label2, {1200, 360, 1575, 255}},  {window.Label5, {240, 720, 615, 255}},
+        {window.Label3, {1200, 720, 1575, 255}},  {window.Label1, {360, 1080, 2175, 495}},
+        {window.Command1, {120, 1560, 1095, 375}}, {window.Command2, {1560, 1560, 1095, 375}},
+    };
+    for (const Row& row : rows) {
+        const QRect pixels(row.twips.x() / 15, row.twips.y() / 15, row.twips.width() / 15,
+                           row.twips.height() / 15);
+        EXPECT_EQ(row.widget->geometry(), pixels) << row.widget->objectName().toStdString();
+    }
+    EXPECT_EQ(window.centralWidget()->size(), QSize(190, 131));
+}
+
+TEST_F(MainWindow, MenuBarHoldsEveryItemInOrder)
+{
+    QStringList bar;
+    for (QAction* item : window.menuBar()->actions())
+        bar.append(item->text());
+    EXPECT_EQ(bar, (QStringList{u"受信"_s, u"削除"_s, u"リセット"_s, u"その他"_s}));
+
+    auto captions = [](QMenu* menu) {
+        QStringList texts;
+        for (QAction* item : menu->actions())
+            texts.append(item->text());
+        return texts;
+    };
+    EXPECT_EQ(captions(window.m1), (QStringList{u"受信設定の選択"_s, u"受信設定の登録"_s, u"受信設定の編集"_s}));
+    EXPECT_EQ(captions(window.del), (QStringList{u"アドレスの削除"_s, u"アドレスの追加"_s, u"一覧より削除"_s}));
+    EXPECT_EQ(captions(window.etc), (QStringList{u"ヘルプ"_s, u"バージョン情報"_s}));
+}
+
+TEST_F(MainWindow, StartWithoutAnAccountShowsTheMessageOnceAndGoesIdle)
+{
+    QTest::mouseClick(window.Command2, Qt::LeftButton);
+    EXPECT_EQ(window.controller().state(), mail::StateSweep);
+    for (int i = 0; i < 4; ++i)
+        window.onTimer1Timeout();
+    EXPECT_EQ(messages.shown, QStringList{u"受信ユーザーが\r\n選択されてません"_s});
+    EXPECT_EQ(window.controller().state(), mail::StateIdle);
+    EXPECT_EQ(steps.sweeps, 0);
+}
+
+TEST_F(MainWindow, StartStopAndResetDriveTheSweep)
+{
+    MdlMain::sel_user = u"taro"_s;
+    MdlMain::sel_time = qlonglong(60);
+    QTest::mouseClick(window.Command2, Qt::LeftButton);
+    window.onTimer1Timeout();
+    window.onTimer1Timeout();
+    EXPECT_EQ(steps.sweeps, 2);
+    EXPECT_EQ(window.Label7->text(), u"ユーザ：taro"_s);
+    EXPECT_EQ(window.Label1->text(), u"総 受 信 数     ：1\r\nメールBOX残数：1"_s);
+
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    window.onTimer1Timeout();
+    EXPECT_EQ(steps.sweeps, 2);
+    EXPECT_EQ(window.Label1->text(), u"総 受 信 数     ：2\r\nメールBOX残数：2"_s);
+
+    window.m7->trigger();
+    window.onTimer1Timeout();
+    EXPECT_EQ(window.Label1->text(), u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
+    EXPECT_EQ(window.controller().state(), mail::StateIdle);
+}
+
+TEST_F(MainWindow, MenuItemsOpenWhatTheyAreGiven)
+{
+    EXPECT_FALSE(window.m2->isEnabled()) << "an item without its dialog is disabled";
+    int opened = 0;
+    window.setOpener(window.m2, [&opened] { ++opened; });
+    EXPECT_TRUE(window.m2->isEnabled());
+    window.m2->trigger();
+    EXPECT_EQ(opened, 1);
+}
+
+TEST_F(MainWindow, StatusLineShowsTheLastMailFailure)
+{
+    window.setStatusLine(u"受信エラー：接続できません"_s);
+    EXPECT_EQ(window.statusLine(), u"受信エラー：接続できません"_s);
+    window.setStatusLine(QString());
+    EXPECT_TRUE(window.statusLine().isEmpty());
+}
+
+} // namespace
