@@ -1,0 +1,20 @@
+#pragma once
+
+#include "mail_library.h"
+
+#include <QString>
+
+namespace mail {
+
+// What reading one saved message gave: the lines for the sweep, or why there are none.
+struct MessageReadResult {
+    MailResult lines; // "From:" + value (when the message has a From header), then
+                      // "File:" + path for each attachment saved
+    QString error;    // set when lines is empty
+};
+
+// Reads a message file in place (its parts stay on disk, so memory does not grow with the
+// message) and saves each attachment into folder. folder may carry the sweep's ">" marker.
+MessageReadResult readMessageFile(const QString& file, const QString& folder);
+
+} // namespace mail

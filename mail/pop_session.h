@@ -1,0 +1,98 @@
+#pragma once
+
+#include "curl_handles.h"
+#include "server_address.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace mail {
+
+// One POP3 conversation with a server over a single curl easy handle: connect, log in, the
+// commands asked for, QUIT. Curl keeps the connection open between commands, so message
+// numbers stay valid from one command to the next; when they must, the session refuses to
+// send a command on any connection but the one the numbers came from.
+class PopSession {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Settings {
+        ServerAddress server;
+        QByteArray user;
+        QByteArray password;
+        QString caFile; // empty: the system's certificate store
+        std::chrono::milliseconds connectTimeout{0};
+        std::chrono::milliseconds stallTimeout{0};
+        Clock::time_point deadline; // the whole call ends by then, whatever it is doing
+    };
+
+    // Receives the body of a multi-line reply piece by piece; false stops the transfer.
+    using Sink = std::function<bool(const char* data, size_t size)>;
+
+    enum class Connection {
+        Any,  // a new connection (a new session on the server) is fine
+        Same, // must run on the connection the previous command used
+    };
+
+    struct Reply {
+        CURLcode code = CURLE_OK;
+        QByteArray line;                // the server's first reply line to the command, if any
+        QString curlMessage;            // curl's own detail, if any
+        bool connectionChanged = false; // refused: the connection had been replaced
+        bool ok() const { return code == CURLE_OK && !connectionChanged; }
+        bool serverSaidErr() const { return line.startsWith("-ERR"); }
+    };
+
+    explicit PopSession(Settings settings);
+    PopSession(const PopSession&) = delete;
+    PopSession& operator=(const PopSession&) = delete;
+    ~PopSession(); // sends QUIT if the connection is still open
+
+    // A command whose reply is one line ("UIDL n", "DELE n").
+    Reply command(const QByteArray& line, Connection connection, bool last);
+    // A command whose reply has a body ("UIDL"), handed to sink.
+    Reply listing(const QByteArray& line, const Sink& sink, Connection connection, bool last);
+    // RETR number, the message handed to sink.
+    Reply retrieve(int number, const Sink& sink, Connection connection, bool last);
+
+    // The server's reply to QUIT when the last command closed the session (last = true).
+    std::optional<QByteArray> quitReply() const;
+
+    // A sentence a person can act on, for a reply that was not ok().
+    QString describeFailure(const Reply& reply) const;
+
+private:
+    struct Exchange {
+        QByteArray command; // without credentials
+        QList<QByteArray> replies;
+    };
+
+    Reply perform(const QByteArray& url, const char* customRequest, bool noBody, const Sink* sink,
+                  Connection connection, bool last);
+    void onDebug(curl_infotype type, const char* data, size_t size);
+    // The first reply line to command (the whole line as sent) in the current perform.
+    QByteArray firstReplyTo(const QByteArray& command) const;
+
+    static int debugCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* self);
+    static size_t writeCallback(char* data, size_t size, size_t count, void* self);
+    static int prereqCallback(void* self, char* primaryIp, char* localIp, int primaryPort,
+                              int localPort);
+
+    Settings m_settings;
+    CurlEasy m_curl;
+    char m_errorBuffer[CURL_ERROR_SIZE] = {};
+    std::vector<Exchange> m_transcript;
+    size_t m_performStart = 0; // first exchange of the current command
+    const Sink* m_sink = nullptr;
+    long m_localPort = -1;    // local port of the connection in use: identifies it
+    long m_requiredPort = -1; // when set, a command may only go out on this connection
+    bool m_prereqRefused = false;
+};
+
+} // namespace mail

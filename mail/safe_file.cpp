@@ -1,0 +1,195 @@
+#include "safe_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace mail {
+
+namespace {
+
+constexpr int kMaxClashNumber = 100000;
+constexpr qsizetype kMaxNameBytes = 200; // below NAME_MAX (255) with room for "(12345)"
+
+QString errnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+UniqueFd::~UniqueFd()
+{
+    close();
+}
+
+bool UniqueFd::close() noexcept
+{
+    const int fd = std::exchange(m_fd, -1);
+    if (fd < 0)
+        return true;
+    // No retry on EINTR: on Linux the descriptor is released even then.
+    return ::close(fd) == 0;
+}
+
+NewFile::NewFile(NewFile&& other) noexcept
+    : m_fd(std::move(other.m_fd)), m_path(std::move(other.m_path)),
+      m_kept(std::exchange(other.m_kept, true))
+{
+}
+
+NewFile& NewFile::operator=(NewFile&& other) noexcept
+{
+    if (this != &other) {
+        discard();
+        m_fd = std::move(other.m_fd);
+        m_path = std::move(other.m_path);
+        m_kept = std::exchange(other.m_kept, true);
+    }
+    return *this;
+}
+
+NewFile::~NewFile()
+{
+    discard();
+}
+
+void NewFile::discard() noexcept
+{
+    m_fd.close();
+    if (!m_kept && !m_path.isEmpty())
+        ::unlink(QFile::encodeName(m_path).constData());
+    m_kept = true;
+}
+
+QString folderFromArgument(const QString& folder)
+{
+    return folder.startsWith(u'>') ? folder.mid(1) : folder;
+}
+
+TargetFolder::TargetFolder(const QString& path) : m_path(QDir::cleanPath(path))
+{
+    if (path.isEmpty()) {
+        m_error = QStringLiteral("No folder was given to save mail into.");
+        return;
+    }
+    m_fd =
+        UniqueFd(::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!m_fd.isValid())
+        m_error =
+            QStringLiteral("Cannot open the folder \"%1\": %2.").arg(m_path, errnoText(errno));
+}
+
+std::optional<NewFile> TargetFolder::createExact(const QString& name, int* savedErrno) const
+{
+    const QByteArray encoded = QFile::encodeName(name);
+    UniqueFd fd(::openat(m_fd.get(), encoded.constData(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd.isValid()) {
+        *savedErrno = errno;
+        return std::nullopt;
+    }
+    return NewFile(std::move(fd), m_path + u'/' + name);
+}
+
+std::optional<NewFile> TargetFolder::createNumbered(const QString& name, QString* error) const
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString base = dot > 0 ? name.left(dot) : name;
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    for (int n = 0; n <= kMaxClashNumber; ++n) {
+        const QString candidate =
+            n == 0 ? name : QStringLiteral("%1(%2)%3").arg(base).arg(n).arg(extension);
+        int savedErrno = 0;
+        if (auto file = createExact(candidate, &savedErrno))
+            return file;
+        if (savedErrno != EEXIST) {
+            *error = QStringLiteral("Cannot create \"%1\" in \"%2\": %3.")
+                         .arg(candidate, m_path, errnoText(savedErrno));
+            return std::nullopt;
+        }
+    }
+    *error = QStringLiteral("Cannot create \"%1\" in \"%2\": too many files of that name.")
+                 .arg(name, m_path);
+    return std::nullopt;
+}
+
+std::optional<NewFile> TargetFolder::createUnique(const QString& prefix, const QString& suffix,
+                                                  QString* error) const
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            prefix + QString::number(QRandomGenerator::global()->generate64(), 36) + suffix;
+        int savedErrno = 0;
+        if (auto file = createExact(name, &savedErrno))
+            return file;
+        if (savedErrno != EEXIST) {
+            *error = QStringLiteral("Cannot create a file in \"%1\": %2.")
+                         .arg(m_path, errnoText(savedErrno));
+            return std::nullopt;
+        }
+    }
+    *error = QStringLiteral("Cannot create a file with a new name in \"%1\".").arg(m_path);
+    return std::nullopt;
+}
+
+QString safeAttachmentName(const QString& claimed)
+{
+    QString name = claimed;
+    name.replace(u'\\', u'/');
+    name = name.mid(name.lastIndexOf(u'/') + 1);
+    QString clean;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && !(u >= 0x7f && u <= 0x9f))
+            clean += c;
+    }
+    clean = clean.trimmed();
+    if (clean.isEmpty() || clean == u"." || clean == u"..")
+        clean = QStringLiteral("attachment");
+
+    // Shorten from the end of the base name, keeping the extension that says what it is.
+    if (QFile::encodeName(clean).size() > kMaxNameBytes) {
+        const qsizetype dot = clean.lastIndexOf(u'.');
+        QString extension = dot > 0 ? clean.mid(dot) : QString();
+        if (QFile::encodeName(extension).size() > 20)
+            extension.clear();
+        QString base = dot > 0 ? clean.left(dot) : clean;
+        while (!base.isEmpty() && QFile::encodeName(base + extension).size() > kMaxNameBytes) {
+            base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
+        }
+        clean = base + extension;
+    }
+    return clean;
+}
+
+bool writeAll(int fd, const char* data, size_t size) noexcept
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace mail

@@ -1,0 +1,448 @@
+// PopMailLibrary against a real Dovecot POP3 server started by each test on 127.0.0.1.
+
+#include "dovecot_fixture.h"
+#include "pop_mail_library.h"
+#include "scripted_server.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace mail {
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = CallStatus::Kind;
+using Outcome = PopMailLibrary::DeleteOutcome;
+
+QByteArray makeMessage(const QByteArray& subject, const QByteArray& body = "Hello.")
+{
+    static int counter = 0;
+    return "From: Sender <sender@example.com>\r\n"
+           "To: sweeper@example.com\r\n"
+           "Subject: " +
+           subject +
+           "\r\n"
+           "Message-ID: <" +
+           QByteArray::number(++counter) + "." + subject +
+           "@test>\r\n"
+           "\r\n" +
+           body +
+           "\r\n"
+           ".starts with a dot\r\n";
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList folderEntries(const QString& path)
+{
+    return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+enum class Connect { StartTls, ImplicitTls, PlainText };
+
+std::string connectName(Connect c)
+{
+    switch (c) {
+    case Connect::StartTls:
+        return "StartTls";
+    case Connect::ImplicitTls:
+        return "ImplicitTls";
+    case Connect::PlainText:
+        return "PlainText";
+    }
+    return "?";
+}
+
+class PopServerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        m_server.start();
+        m_options.caFile = m_server.caFile();
+        m_options.connectTimeout = 5s;
+        m_options.stallTimeout = 5s;
+        m_options.saveTimeout = 60s;
+        m_options.deleteTimeout = 20s;
+    }
+
+    QString serverText(Connect c = Connect::StartTls) const
+    {
+        switch (c) {
+        case Connect::StartTls:
+            return QStringLiteral("127.0.0.1:%1").arg(m_server.port());
+        case Connect::ImplicitTls:
+            return QStringLiteral("pop3s://127.0.0.1:%1").arg(m_server.pop3sPort());
+        case Connect::PlainText:
+            return QStringLiteral("pop3://127.0.0.1:%1").arg(m_server.port());
+        }
+        return QString();
+    }
+
+    MailResult rcv(PopMailLibrary& lib, const QString& command, Connect c = Connect::StartTls)
+    {
+        return lib.RcvMail(serverText(c), m_server.user(), m_server.password(), command,
+                           QStringLiteral(">") + m_folder.path());
+    }
+
+    DovecotFixture m_server;
+    QTemporaryDir m_folder;
+    PopOptions m_options;
+};
+
+// --- SAVE and DELE on each kind of connection -------------------------------------------
+
+class SaveAndDeleteTest : public PopServerTest, public ::testing::WithParamInterface<Connect> {};
+
+TEST_P(SaveAndDeleteTest, savesTheMessageByteForByteAndDeletesOnlyIt)
+{
+    const QByteArray second = makeMessage("second", "line one\r\n..double dot\r\nline three");
+    const QString uid1 = m_server.addMessage(makeMessage("first"));
+    const QString uid2 = m_server.addMessage(second);
+    const QString uid3 = m_server.addMessage(makeMessage("third"));
+    PopMailLibrary lib(m_options);
+
+    const MailResult saved = rcv(lib, QStringLiteral("SAVE 2"), GetParam());
+    ASSERT_TRUE(saved) << lib.lastStatus().description.toStdString();
+    EXPECT_EQ(lib.lastStatus().kind, Kind::Ok);
+    ASSERT_EQ(saved->size(), 1);
+    EXPECT_TRUE(saved->front().startsWith(m_folder.path() + u'/'));
+    EXPECT_EQ(fileBytes(saved->front()), second);
+    EXPECT_EQ(QFileInfo(saved->front()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+              QFile::Permissions());
+
+    const MailResult deleted = rcv(lib, QStringLiteral("DELE 2"), GetParam());
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(lib.lastStatus().kind, Kind::Ok) << lib.lastStatus().description.toStdString();
+    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::Deleted);
+    EXPECT_EQ(m_server.uids(), (QStringList{uid1, uid3}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Connections, SaveAndDeleteTest,
+                         ::testing::Values(Connect::StartTls, Connect::ImplicitTls,
+                                           Connect::PlainText),
+                         [](const auto& param) { return connectName(param.param); });
+
+// --- The end of the mailbox -------------------------------------------------------------
+
+TEST_F(PopServerTest, saveBeyondTheLastMessageIsNoSuchMessageAndCreatesNoFile)
+{
+    PopMailLibrary lib(m_options);
+    for (int stored : {0, 2}) {
+        SCOPED_TRACE(stored);
+        while (m_server.uids().size() < stored)
+            m_server.addMessage(makeMessage("m"));
+        const QString command = QStringLiteral("SAVE %1").arg(stored + 1);
+        EXPECT_FALSE(rcv(lib, command));
+        EXPECT_EQ(lib.lastStatus().kind, Kind::NoSuchMessage)
+            << lib.lastStatus().description.toStdString();
+        EXPECT_TRUE(folderEntries(m_folder.path()).isEmpty());
+    }
+}
+
+// --- Deleting after another mail reader moved the numbers ---------------------------------
+
+struct RenumberCase {
+    const char* name;
+    int judged;               // the number SAVE was given
+    std::vector<int> removed; // numbers (before) another reader deletes after the SAVE
+    bool judgedSurvives;
+};
+
+class RenumberTest : public PopServerTest, public ::testing::WithParamInterface<RenumberCase> {};
+
+TEST_P(RenumberTest, deletesTheJudgedMessageWhereverItIsAndNothingElse)
+{
+    const RenumberCase& c = GetParam();
+    QStringList uids;
+    for (int i = 1; i <= 4; ++i)
+        uids << m_server.addMessage(makeMessage("m" + QByteArray::number(i)));
+    PopMailLibrary lib(m_options);
+    ASSERT_TRUE(rcv(lib, QStringLiteral("SAVE %1").arg(c.judged)))
+        << lib.lastStatus().description.toStdString();
+
+    QStringList expected = uids;
+    for (int number : c.removed) {
+        const QString uid = uids[number - 1];
+        ASSERT_TRUE(m_server.deleteByUid(uid));
+        expected.removeOne(uid);
+    }
+    const QString judgedUid = uids[c.judged - 1];
+    expected.removeOne(judgedUid);
+
+    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE %1").arg(c.judged)));
+    EXPECT_EQ(lib.lastStatus().kind, Kind::Ok) << lib.lastStatus().description.toStdString();
+    EXPECT_EQ(lib.lastDeleteOutcome(),
+              c.judgedSurvives ? Outcome::Deleted : Outcome::JudgedMessageGone);
+    EXPECT_EQ(m_server.uids(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(AnotherReader, RenumberTest,
+                         ::testing::Values(RenumberCase{"nothingMoved", 2, {}, true},
+                                           RenumberCase{"earlierMessageRemoved", 3, {1}, true},
+                                           RenumberCase{"laterMessageRemoved", 2, {4}, true},
+                                           RenumberCase{"numberNowBeyondTheEnd", 4, {1, 2}, true},
+                                           RenumberCase{"judgedMessageRemoved", 2, {2}, false},
+                                           RenumberCase{
+                                               "judgedAndEarlierRemoved", 3, {1, 3}, false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(PopServerTest, deleteWithoutAJudgedMessageDeletesNothing)
+{
+    const QStringList uids = {m_server.addMessage(makeMessage("a")),
+                              m_server.addMessage(makeMessage("b"))};
+    PopMailLibrary lib(m_options);
+    // Nothing saved at all; then a message saved at 1 while DELE names 2; then the same
+    // number on another account name of the same server.
+    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
+    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
+    ASSERT_TRUE(rcv(lib, QStringLiteral("SAVE 1")));
+    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 2")));
+    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
+    EXPECT_FALSE(lib.RcvMail(serverText(), QStringLiteral("other"), m_server.password(),
+                             QStringLiteral("DELE 1"), QStringLiteral(">") + m_folder.path()));
+    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
+    EXPECT_EQ(lib.lastStatus().kind, Kind::Ok);
+    EXPECT_EQ(m_server.uids(), uids);
+    // A judged message is deleted once only: a second DELE of that number has nothing.
+    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
+    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::Deleted);
+    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
+    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
+    EXPECT_EQ(m_server.uids(), QStringList{uids[1]});
+}
+
+// --- Failures -----------------------------------------------------------------------------
+
+TEST_F(PopServerTest, untrustedCertificatesAreRefused)
+{
+    const QString uid = m_server.addMessage(makeMessage("kept"));
+    for (Connect c : {Connect::StartTls, Connect::ImplicitTls}) {
+        SCOPED_TRACE(connectName(c));
+        PopOptions systemStore = m_options;
+        systemStore.caFile.clear();
+        PopMailLibrary lib(systemStore);
+        EXPECT_FALSE(rcv(lib, QStringLiteral("SAVE 1"), c));
+        EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
+        EXPECT_TRUE(lib.lastStatus().description.contains(QStringLiteral("certificate")))
+            << lib.lastStatus().description.toStdString();
+        EXPECT_TRUE(folderEntries(m_folder.path()).isEmpty());
+    }
+
+    // Trusted while judging, untrusted when deleting: the DELE must not reach the server.
+    const QString trust = m_folder.path() + QStringLiteral("/../trust.pem");
+    ASSERT_TRUE(QFile::copy(m_server.caFile(), trust));
+    PopOptions switching = m_options;
+    switching.caFile = trust;
+    PopMailLibrary lib(switching);
+    const MailResult saved = rcv(lib, QStringLiteral("SAVE 1"));
+    ASSERT_TRUE(saved) << lib.lastStatus().description.toStdString();
+    QFile::remove(saved->front());
+    DovecotFixture stranger; // another CA altogether
+    stranger.start();
+    ASSERT_TRUE(QFile::remove(trust));
+    ASSERT_TRUE(QFile::copy(stranger.caFile(), trust));
+    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
+    QFile::remove(trust);
+    EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
+    EXPECT_TRUE(lib.lastStatus().description.contains(QStringLiteral("certificate")))
+        << lib.lastStatus().description.toStdString();
+    EXPECT_EQ(m_server.uids(), QStringList{uid});
+}
+
+TEST_F(PopServerTest, wrongPasswordSaysTheLoginWasRefused)
+{
+    m_server.addMessage(makeMessage("a"));
+    PopMailLibrary lib(m_options);
+    EXPECT_FALSE(lib.RcvMail(serverText(), m_server.user(), QStringLiteral("wrong"),
+                             QStringLiteral("SAVE 1"), QStringLiteral(">") + m_folder.path()));
+    EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
+    EXPECT_TRUE(lib.lastStatus().description.contains(QStringLiteral("refused the login")))
+        << lib.lastStatus().description.toStdString();
+    EXPECT_TRUE(folderEntries(m_folder.path()).isEmpty());
+}
+
+TEST(PopServerWithoutStls, bareHostIsRefusedAndExplicitPlainTextWorks)
+{
+    DovecotFixture server;
+    server.start(DovecotFixture::Options{false, false});
+    const QString uid = server.addMessage(makeMessage("plain"));
+    QTemporaryDir folder;
+    PopOptions options;
+    options.connectTimeout = 5s;
+    PopMailLibrary lib(options);
+    const QString folderArg = QStringLiteral(">") + folder.path();
+
+    EXPECT_FALSE(lib.RcvMail(QStringLiteral("127.0.0.1:%1").arg(server.port()), server.user(),
+                             server.password(), QStringLiteral("SAVE 1"), folderArg));
+    EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
+    EXPECT_TRUE(lib.lastStatus().description.contains(QStringLiteral("STLS")))
+        << lib.lastStatus().description.toStdString();
+    EXPECT_TRUE(folderEntries(folder.path()).isEmpty());
+
+    const MailResult saved =
+        lib.RcvMail(QStringLiteral("pop3://127.0.0.1:%1").arg(server.port()), server.user(),
+                    server.password(), QStringLiteral("SAVE 1"), folderArg);
+    ASSERT_TRUE(saved) << lib.lastStatus().description.toStdString();
+    EXPECT_EQ(server.uids(), QStringList{uid});
+}
+
+struct UnreachableCase {
+    const char* name;
+    bool silent; // accepts and never greets; otherwise nothing listens
+    const char* says;
+};
+
+class UnreachableServerTest : public ::testing::TestWithParam<UnreachableCase> {};
+
+TEST_P(UnreachableServerTest, failsWithinItsTimeBound)
+{
+    std::optional<SilentServer> silent;
+    quint16 port = 0;
+    if (GetParam().silent) {
+        silent.emplace();
+        port = silent->port();
+    } else {
+        SilentServer closed; // take a free port, then close it again
+        port = closed.port();
+    }
+    QTemporaryDir folder;
+    PopOptions options;
+    options.connectTimeout = 1s;
+    options.stallTimeout = 1s;
+    options.saveTimeout = 3s;
+    options.deleteTimeout = 3s;
+    PopMailLibrary lib(options);
+    for (const char* server : {"127.0.0.1:%1", "pop3s://127.0.0.1:%1", "pop3://127.0.0.1:%1"}) {
+        SCOPED_TRACE(server);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(lib.RcvMail(QString::fromLatin1(server).arg(port), QStringLiteral("u"),
+                                 QStringLiteral("p"), QStringLiteral("SAVE 1"),
+                                 QStringLiteral(">") + folder.path()));
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
+        EXPECT_TRUE(lib.lastStatus().description.contains(QString::fromLatin1(GetParam().says)))
+            << lib.lastStatus().description.toStdString();
+        EXPECT_LT(elapsed, 2500ms);
+        EXPECT_TRUE(folderEntries(folder.path()).isEmpty());
+    }
+    if (silent) {
+        EXPECT_EQ(silent->acceptedConnections(), 3);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, UnreachableServerTest,
+    ::testing::Values(UnreachableCase{"nothingListening", false, "Could not connect"},
+                      UnreachableCase{"acceptsButNeverGreets", true, "did not answer in time"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// --- A large message ----------------------------------------------------------------------
+
+long currentRssKb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+TEST_F(PopServerTest, thirtyMegabyteMessageIsSavedWholeAndReadInPlace)
+{
+    QByteArray attachment(22 * 1024 * 1024, '\0');
+    quint32 state = 12345;
+    for (char& byte : attachment) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 24);
+    }
+    const QByteArray attachmentHash =
+        QCryptographicHash::hash(attachment, QCryptographicHash::Sha256);
+    QByteArray encoded = attachment.toBase64();
+    attachment = QByteArray();
+    QByteArray body;
+    body.reserve(encoded.size() + encoded.size() / 38 + 1024);
+    body += "This is a multi-part message.\r\n--b\r\nContent-Type: text/plain\r\n\r\nSee the "
+            "attachment.\r\n--b\r\nContent-Type: application/octet-stream; name=big.bin\r\n"
+            "Content-Transfer-Encoding: base64\r\n\r\n";
+    for (qsizetype i = 0; i < encoded.size(); i += 76)
+        body += encoded.mid(i, 76) + "\r\n";
+    encoded = QByteArray();
+    body += "--b--\r\n";
+    QByteArray message = "From: Big <big@example.com>\r\nSubject: big\r\nMIME-Version: 1.0\r\n"
+                         "Content-Type: multipart/mixed; boundary=b\r\n\r\n" +
+                         body;
+    body = QByteArray();
+    ASSERT_GT(message.size(), 30 * 1000 * 1000);
+    m_server.addMessage(message);
+    const QByteArray messageHash = QCryptographicHash::hash(message, QCryptographicHash::Sha256);
+    message = QByteArray();
+
+    PopMailLibrary lib(m_options);
+    const auto start = std::chrono::steady_clock::now();
+    const MailResult saved = rcv(lib, QStringLiteral("SAVE 1"));
+    const auto saveTime = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(saved) << lib.lastStatus().description.toStdString();
+    {
+        QFile file(saved->front());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        ASSERT_TRUE(hash.addData(&file));
+        EXPECT_EQ(hash.result(), messageHash);
+    }
+
+    // ReadMail runs in a child process so that its peak memory can be measured alone: the
+    // child reports its resident size before the call and its peak after it.
+    QTemporaryDir attachments;
+    int report[2] = {-1, -1};
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const long before = currentRssKb();
+        const MailResult lines =
+            lib.ReadMail(saved->front(), QString(), QStringLiteral(">") + attachments.path());
+        rusage self{};
+        getrusage(RUSAGE_SELF, &self);
+        const long sizes[2] = {before, self.ru_maxrss};
+        const bool written = write(report[1], sizes, sizeof sizes) == sizeof sizes;
+        _exit(written && lines && lines->size() == 2 ? 0 : 1);
+    }
+    close(report[1]);
+    long sizes[2] = {0, 0};
+    const bool reported = read(report[0], sizes, sizeof sizes) == sizeof sizes;
+    close(report[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(reported);
+    const long growthKb = sizes[1] - sizes[0];
+    std::printf("30 MB message: SAVE %lld ms; ReadMail peak RSS %ld kB, %ld kB above the "
+                "process before the call\n",
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(saveTime).count()),
+                sizes[1], growthKb);
+    EXPECT_LT(growthKb, 16 * 1024);
+
+    QFile saved1(attachments.path() + QStringLiteral("/big.bin"));
+    ASSERT_TRUE(saved1.open(QIODevice::ReadOnly));
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    ASSERT_TRUE(hash.addData(&saved1));
+    EXPECT_EQ(hash.result(), attachmentHash);
+}
+
+} // namespace
+} // namespace mail
