@@ -2,12 +2,14 @@
 
 #include "app_info.h"
 #include "clock.h"
+#include "fonts.h"
 #include "main_window.h"
 #include "mailbox_sweep.h"
 #include "mdl_main.h"
 #include "messages.h"
 #include "pop_mail_library.h"
 #include "menu_wiring.h"
+#include "program_icon.h"
 
 #include <QApplication>
 #include <QFont>
@@ -19,10 +21,11 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(app::applicationTitle());
     QApplication::setApplicationVersion(app::versionText());
-    // The windows ask for the Japanese UI font by its Windows names; IPAPGothic has its metrics.
-    QFont::insertSubstitutions(u"ＭＳ Ｐゴシック"_s, {u"IPAPGothic"_s, u"IPAGothic"_s});
-    QFont::insertSubstitutions(u"MS PGothic"_s, {u"IPAPGothic"_s, u"IPAGothic"_s});
+    app::installFontSubstitutions();
     QApplication::setFont(QFont(u"ＭＳ Ｐゴシック"_s, 9));
+    QApplication::setWindowIcon(resources::programIcon());
+    if (const QString why = resources::programIconProblem(); !why.isEmpty())
+        qWarning("%s", qPrintable(why));
 
     app::QtMessages messages;
     app::SystemClock clock;

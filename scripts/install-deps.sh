@@ -10,10 +10,10 @@ packages=(
   # help file
   fp-utils
   # running: Japanese font, CHM viewer, certificates
-  fonts-ipafont-gothic xchm ca-certificates
+  fonts-ipafont-gothic libqt6svg6 xchm ca-certificates
   # tests: GoogleTest, a real POP3 server, certificates, the database shell, a display
   googletest libgtest-dev dovecot-core dovecot-pop3d openssl sqlcipher xvfb xauth imagemagick
-  libchm-bin
+  libchm-dev
   # sanitizers and fuzzing
   clang libclang-rt-14-dev
 )

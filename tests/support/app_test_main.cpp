@@ -1,7 +1,8 @@
 // The main of every test program: a QApplication (offscreen) around GoogleTest.
 
+#include "fonts.h"
+
 #include <QApplication>
-#include <QFont>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
                                                                    : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Junkbane"));
+    app::installFontSubstitutions();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

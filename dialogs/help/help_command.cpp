@@ -1,0 +1,34 @@
+#include "help_command.h"
+
+#include "messages.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace dialogs {
+
+DocumentOpener desktopOpener()
+{
+    return [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+QString helpFilePath()
+{
+    // The folder goes in as Qt reports it; at the root of the file system that gives "//kv.chm",
+    // which names the same file.
+    return QCoreApplication::applicationDirPath() + u"/kv.chm"_s;
+}
+
+void openHelpFile(app::Messages& messages, const DocumentOpener& opener)
+{
+    const QString path = helpFilePath();
+    const QFileInfo file(path);
+    const bool opened = file.isFile() && file.isReadable() && opener(QUrl::fromLocalFile(path));
+    if (!opened)
+        messages.showMessage(u"開けるアプリケーション"_s + u"\r\n"_s + u"がありません"_s);
+}
+
+} // namespace dialogs
