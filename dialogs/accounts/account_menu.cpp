@@ -1,0 +1,26 @@
+#include "account_menu.h"
+
+#include "account_pickers.h"
+#include "new_account_dialog.h"
+
+namespace dialogs {
+
+void openNewAccountDialog(QWidget* owner, app::Messages& messages)
+{
+    Form2 dialog(messages, owner);
+    dialog.exec();
+}
+
+void openSweepPicker(QWidget* owner, app::Messages& messages)
+{
+    Form7 picker(messages, owner);
+    picker.exec();
+}
+
+void openEditPicker(QWidget* owner, app::Messages& messages)
+{
+    Form6 picker(messages, owner);
+    picker.exec();
+}
+
+} // namespace dialogs

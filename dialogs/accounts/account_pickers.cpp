@@ -1,0 +1,104 @@
+#include "account_pickers.h"
+
+#include "app_info.h"
+#include "edit_account_dialog.h"
+#include "mdl_main.h"
+#include "messages.h"
+#include "statements.h"
+
+#include <QListWidget>
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+using app::twips;
+
+namespace dialogs {
+
+AccountPicker::AccountPicker(app::Messages& messages, QWidget* owner, int widthTwips,
+                             int heightTwips, int listWidthTwips, int listHeightTwips)
+    : FixedDialog(owner, widthTwips, heightTwips), m_messages(messages)
+{
+    List1 = new QListWidget(this);
+    List1->setGeometry(0, 0, twips(listWidthTwips), twips(listHeightTwips));
+    List1->setSortingEnabled(false);
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A mouse click or Enter picks; moving the highlight with the keyboard only moves it.
+    connect(List1, &QListWidget::itemClicked, this, &AccountPicker::pick);
+    connect(List1, &QListWidget::itemActivated, this, &AccountPicker::pick);
+    load();
+}
+
+void AccountPicker::load()
+{
+    setWindowTitle(u"一覧から選択"_s);
+    app::runGuarded(m_messages, [this] {
+        DbOpen();
+        for (auto rows = DbConn->Execute(store::SqlAccountList()); !rows->eof(); rows->moveNext()) {
+            // A row without a user name (only written by hand, never by the dialogs) is
+            // listed as an empty entry, which loads nothing when picked, rather than ending
+            // the program each time a picker opens.
+            List1->addItem(rows->value(u"d_user"_s).toString());
+        }
+        DbClose();
+    });
+}
+
+void AccountPicker::pick(const QListWidgetItem* item)
+{
+    if (m_picked || item == nullptr)
+        return;
+    m_picked = true;
+
+    bool loaded = false;
+    app::runGuarded(m_messages, [this, item, &loaded] {
+        if (!store::withoutApostrophes(item->text()).isEmpty()) {
+            DbOpen();
+            {
+                const auto rows = DbConn->Execute(store::SqlAccountByUser(item->text()));
+                if (!rows->eof()) {
+                    // All four are read before any is written, so that a failed read leaves
+                    // the selected account whole.
+                    QVariant server = rows->value(u"d_server"_s);
+                    QVariant user = rows->value(u"d_user"_s);
+                    QVariant pass = rows->value(u"d_pass"_s);
+                    QVariant time = rows->value(u"d_time"_s);
+                    MdlMain::sel_server = std::move(server);
+                    MdlMain::sel_user = std::move(user);
+                    MdlMain::sel_pass = std::move(pass);
+                    MdlMain::sel_time = std::move(time);
+                }
+            }
+            DbClose();
+        }
+        loaded = true;
+    });
+    if (!loaded)
+        return; // the failure has been reported and ends the program
+    accept();
+    afterPick();
+}
+
+} // namespace dialogs
+
+Form7::Form7(app::Messages& messages, QWidget* owner)
+    : AccountPicker(messages, owner, 2670, 3120, 2655, 3120)
+{
+}
+
+Form6::Form6(app::Messages& messages, QWidget* owner, EditorOpener openEditor)
+    : AccountPicker(messages, owner, 3165, 2580, 3135, 2580),
+      m_openEditor(openEditor ? std::move(openEditor) : EditorOpener(&Form6::showEditDialog))
+{
+}
+
+void Form6::showEditDialog(QWidget* owner, app::Messages& messages)
+{
+    Form8 editor(messages, owner);
+    editor.exec();
+}
+
+void Form6::afterPick()
+{
+    m_openEditor(parentWidget(), m_messages);
+}

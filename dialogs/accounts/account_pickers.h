@@ -1,0 +1,72 @@
+#pragma once
+
+#include "db_owner.h"
+#include "fixed_dialog.h"
+
+#include <functional>
+
+class QListWidget;
+class QListWidgetItem;
+
+namespace app {
+class Messages;
+}
+
+namespace dialogs {
+
+// A list of the receive accounts by user name, newest first, from which one pick makes an
+// account the selected account. The two pickers differ in size and in what follows a pick.
+class AccountPicker : public FixedDialog, private store::DbOwner {
+    Q_OBJECT
+
+public:
+    QListWidget* List1;
+
+protected:
+    // Sizes in twips; the list fills the given size from the client area's top left.
+    AccountPicker(app::Messages& messages, QWidget* owner, int widthTwips, int heightTwips,
+                  int listWidthTwips, int listHeightTwips);
+
+    // Runs after the picker has closed, for every pick (also one that loaded nothing).
+    virtual void afterPick() {}
+
+    app::Messages& m_messages;
+
+private:
+    void load();
+    void pick(const QListWidgetItem* item);
+
+    bool m_picked = false; // a double click reports a click and an activation: pick once
+};
+
+} // namespace dialogs
+
+// The picker for sweeping: a pick loads the account and closes the list.
+class Form7 : public dialogs::AccountPicker {
+    Q_OBJECT
+
+public:
+    Form7(app::Messages& messages, QWidget* owner);
+};
+
+// The picker for editing: a pick loads the account, closes the list and then opens the edit
+// dialog, whatever the pick found.
+class Form6 : public dialogs::AccountPicker {
+    Q_OBJECT
+
+public:
+    // Opens what follows a pick; owner is the picker's owner, as the picker is gone by then.
+    using EditorOpener = std::function<void(QWidget* owner, app::Messages& messages)>;
+
+    // Without an opener, a pick shows the edit dialog modally.
+    Form6(app::Messages& messages, QWidget* owner, EditorOpener openEditor = {});
+
+    // Shows the edit dialog over the owner and returns when it has closed.
+    static void showEditDialog(QWidget* owner, app::Messages& messages);
+
+protected:
+    void afterPick() override;
+
+private:
+    EditorOpener m_openEditor;
+};
