@@ -75,4 +75,10 @@ QString SqlBlockMatchExact(const QString& sender)
     return u"select addfrom from mymailchk where addfrom='"_s + withoutApostrophes(sender) + u"'"_s;
 }
 
+QString SqlBlockDeleteById(qint64 id)
+{
+    // The id is written in decimal digits, so no text reaches the statement.
+    return u"delete from mymailchk where id="_s + QString::number(id);
+}
+
 } // namespace store

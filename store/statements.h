@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The nine statements the program sends to the settings database, and nothing else.
+// Every statement the program sends to the settings database, and nothing else.
 // Each function joins fixed pieces with the value of the moment; the values are made safe
 // here, so no caller can change a statement's shape.
 namespace store {
@@ -24,5 +24,9 @@ QString SqlBlockDelete(const QString& fragment);
 QString SqlBlockList();
 QString SqlBlockMatchLike(const QString& address);
 QString SqlBlockMatchExact(const QString& sender);
+
+// The block-list browser deletes the one row the user picked, by its id, and never another row
+// whose address merely contains the picked text.
+QString SqlBlockDeleteById(qint64 id);
 
 } // namespace store

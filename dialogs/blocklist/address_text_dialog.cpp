@@ -1,0 +1,59 @@
+#include "address_text_dialog.h"
+
+#include "app_info.h"
+#include "fixed_dialog.h"
+#include "messages.h"
+#include "statements.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+
+#include <limits>
+
+namespace dialogs {
+
+using namespace Qt::StringLiterals;
+using app::twips;
+
+AddressTextDialog::AddressTextDialog(app::Messages& messages, QWidget* owner,
+                                     const QString& caption, const QString& buttonCaption,
+                                     StatementFor statementFor)
+    : QDialog(owner), m_messages(messages), m_statementFor(statementFor)
+{
+    makeFixedDialog(*this, 3840, 1080);
+
+    Text1 = new QLineEdit(this);
+    Text1->setGeometry(twips(120), twips(120), twips(3600), twips(315));
+    // No limit of the dialog's own (QLineEdit would cut at 32767 characters): the store
+    // takes any length, and an address cut short would be a different entry.
+    Text1->setMaxLength(std::numeric_limits<int>::max());
+
+    Command1 = new QPushButton(buttonCaption, this);
+    Command1->setGeometry(twips(1380), twips(555), twips(1095), twips(375));
+    Command1->setDefault(true);
+
+    connect(Command1, &QPushButton::clicked, this, &AddressTextDialog::onCommand1Clicked);
+
+    // Window load: the caption, and nothing else; the database is not touched until a press.
+    setWindowTitle(caption);
+}
+
+void AddressTextDialog::onCommand1Clicked()
+{
+    app::runGuarded(m_messages, [this] {
+        const QString cleaned = store::withoutApostrophes(Text1->text());
+        if (cleaned.isEmpty()) {
+            m_messages.showMessage(u"未記入です"_s);
+            return;
+        }
+        DbOpen();
+        // Released on every path, a failing statement included.
+        const auto release = qScopeGuard([this] { DbClose(); });
+        DbConn->Execute(m_statementFor(cleaned));
+        DbClose();
+        accept();
+    });
+}
+
+} // namespace dialogs

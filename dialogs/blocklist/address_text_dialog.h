@@ -1,0 +1,42 @@
+#pragma once
+
+#include "db_owner.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+
+namespace app {
+class Messages;
+}
+
+namespace dialogs {
+
+// A one-box block-list dialog: the typed address (apostrophes removed) goes into one statement
+// when Command1 is pressed, then the dialog closes. Form3 and Form4 differ only in their texts
+// and their statement.
+class AddressTextDialog : public QDialog, private store::DbOwner {
+    Q_OBJECT
+
+public:
+    // Builds the one statement of a press from the typed text; it must remove apostrophes
+    // itself, as the catalogue's block-list statements do.
+    using StatementFor = QString (*)(const QString& text);
+
+    QLineEdit* Text1;
+    QPushButton* Command1; // the default button: Enter in Text1 presses it
+
+protected:
+    AddressTextDialog(app::Messages& messages, QWidget* owner, const QString& caption,
+                      const QString& buttonCaption, StatementFor statementFor);
+
+private:
+    void onCommand1Clicked();
+
+    app::Messages& m_messages;
+    StatementFor m_statementFor;
+};
+
+} // namespace dialogs

@@ -1,0 +1,97 @@
+#include "block_list_browser.h"
+
+#include "app_info.h"
+#include "statements.h"
+#include "fixed_dialog.h"
+#include "messages.h"
+#include "statements.h"
+#include "store_error.h"
+
+#include <QListWidget>
+#include <QScopeGuard>
+
+namespace dialogs {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kWidthTwips = 4800;
+constexpr int kHeightTwips = 3000;
+
+// The browser's list: while nothing is highlighted it keeps no current item either, so the
+// first key the user presses (Down, Home, a letter) highlights an entry, the first one
+// included. Qt would otherwise place an invisible current item on the first entry when the
+// list takes the focus, and Down would skip that entry.
+class EntryList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QListWidget::focusInEvent(event);
+        if (selectedItems().isEmpty())
+            selectionModel()->clearCurrentIndex();
+    }
+};
+
+} // namespace
+
+Form5::Form5(app::Messages& messages, QWidget* owner) : QDialog(owner), m_messages(messages)
+{
+    makeFixedDialog(*this, kWidthTwips, kHeightTwips);
+
+    List1 = new EntryList(this);
+    List1->setGeometry(0, 0, app::twips(kWidthTwips), app::twips(kHeightTwips));
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setTextElideMode(Qt::ElideNone);
+
+    connect(List1, &QListWidget::itemClicked, this, &Form5::pick);
+    // Enter on the highlighted item (and a double click, which the first click already took).
+    connect(List1, &QListWidget::itemActivated, this, &Form5::pick);
+
+    load();
+}
+
+void Form5::load()
+{
+    setWindowTitle(u"一覧から削除"_s);
+    app::runGuarded(m_messages, [this] {
+        DbOpen();
+        const auto release = qScopeGuard([this] { DbClose(); });
+        for (auto rows = DbConn->Execute(store::SqlBlockList()); !rows->eof(); rows->moveNext()) {
+            // A row without an address (never written by this program) is listed as an empty
+            // item, so that it can be seen and deleted like any other.
+            auto* item = new QListWidgetItem(rows->value(u"addfrom"_s).toString(), List1);
+            item->setData(Qt::UserRole, rows->value(u"id"_s));
+        }
+        DbClose();
+    });
+    List1->setCurrentItem(nullptr);
+    List1->clearSelection();
+}
+
+void Form5::pick(QListWidgetItem* item)
+{
+    // Only the highlighted entry can be picked: Enter while the list shows no highlight (the
+    // focus frame alone sits on an item) deletes nothing.
+    if (m_picked || item == nullptr || !item->isSelected())
+        return;
+    m_picked = true;
+    app::runGuarded(m_messages, [this, item] {
+        bool isNumber = false;
+        const qint64 id = item->data(Qt::UserRole).toLongLong(&isNumber);
+        if (!isNumber) {
+            throw store::StoreError(
+                u"ブロックリストの項目「%1」に行番号がないため削除できません"_s.arg(item->text()));
+        }
+        DbOpen();
+        const auto release = qScopeGuard([this] { DbClose(); });
+        DbConn->Execute(store::SqlBlockDeleteById(id));
+        DbClose();
+        accept();
+    });
+}
+
+} // namespace dialogs

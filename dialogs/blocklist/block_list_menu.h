@@ -1,0 +1,17 @@
+#pragma once
+
+class QWidget;
+
+namespace app {
+class Messages;
+}
+
+// The main window's block-list menu items; each shows its dialog modally over the owner and
+// returns when it closes (the main window's timer keeps running meanwhile).
+namespace dialogs {
+
+void openAddAddressDialog(QWidget* owner, app::Messages& messages);    // m3: Form3
+void openDeleteAddressDialog(QWidget* owner, app::Messages& messages); // m4: Form4
+void openBlockListBrowser(QWidget* owner, app::Messages& messages);    // m5: Form5
+
+} // namespace dialogs
