@@ -16,6 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+constexpr qsizetype kLongestLikeAddress = 40000;
+
 // "like" in the store ignores the case of ASCII letters and no other; so does this.
 QString asciiLower(const QString& text)
 {
@@ -42,7 +44,8 @@ void removeFile(const QString& path)
 {
     QFile file(path);
     if (file.exists() && !file.remove())
-        fail(u"一時ファイル %1 を削除できません：%2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
+        fail(u"一時ファイル %1 を削除できません：%2"_s.arg(QDir::toNativeSeparators(path),
+                                                           file.errorString()));
 }
 
 } // namespace
@@ -131,15 +134,15 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
     if (nonImage) {
         for (const QString& attachment : attachments) {
             if (!QFileInfo::exists(attachment))
-                fail(u"添付ファイル %1 が見つかりません"_s.arg(QDir::toNativeSeparators(attachment)));
+                fail(u"添付ファイル %1 が見つかりません"_s.arg(
+                    QDir::toNativeSeparators(attachment)));
             removeFile(attachment);
         }
     } else {
         // Image attachments get a name of their own (stamp, 8 random characters, the old
         // extension) and are then removed as well: nothing stays in the folder.
         for (QString& attachment : attachments) {
-            const QString stamp =
-                dateText(m_hooks.now()).remove(u' ').remove(u'/').remove(u':');
+            const QString stamp = dateText(m_hooks.now()).remove(u' ').remove(u'/').remove(u':');
             const QString extension = attachment.mid(attachment.lastIndexOf(u'.') + 1);
             const QString newName = stamp + Angou(7).toString() + u"."_s + extension;
             const QString renamed = QFileInfo(attachment).dir().filePath(newName);
@@ -169,7 +172,11 @@ bool MailboxSweep::isBlocked(const QString& sender)
         // "<>" names no sender; as a pattern it would match every entry of the list.
         if (address.isEmpty())
             return false;
-        const auto rows = DbConn->Execute(store::SqlBlockMatchLike(address));
+        // The store refuses "like" patterns past 50,000 bytes; an address that long is looked
+        // for in the whole list instead, with the same rule.
+        const bool tooLongForLike = address.toUtf8().size() > kLongestLikeAddress;
+        const auto rows = DbConn->Execute(tooLongForLike ? store::SqlBlockList()
+                                                         : store::SqlBlockMatchLike(address));
         // "_" in an address is a wildcard to "like"; only an entry that really contains the
         // address blocks it, so a look-alike entry never deletes a legitimate message.
         const QString needle = asciiLower(address);
@@ -187,8 +194,9 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters)
 {
     const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
     const Account account = m_hooks.account();
-    const MailResult result = m_library.RcvMail(account.server, account.user, account.pass,
-                                                u"DELE "_s + QString::number(counters.mail_no), mail_dir);
+    const MailResult result =
+        m_library.RcvMail(account.server, account.user, account.pass,
+                          u"DELE "_s + QString::number(counters.mail_no), mail_dir);
     report(m_library.lastStatus());
     return result ? StateDeletePending : StateSweep;
 }

@@ -3,8 +3,8 @@
 #include "settings_key.h"
 #include "store_error.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
@@ -34,9 +34,45 @@ QString lastMessage(sqlite3* db)
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
+// What went wrong while a statement ran, in words that say what to do about it; the store's
+// own message follows in parentheses.
+QString statementFailure(sqlite3* db)
+{
+    const QString detail = lastMessage(db);
+    switch (sqlite3_errcode(db) & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("設定データベースは別のプログラムが使用中です。"
+                              "そのプログラムを終了してからやり直してください（%1）")
+            .arg(detail);
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("設定データベースに書き込めません。ファイルとフォルダの書き込み権限を"
+                              "確認してください（%1）")
+            .arg(detail);
+    case SQLITE_FULL:
+        return QStringLiteral("ディスクに空きがないため設定データベースに書き込めません。"
+                              "空きを作ってからやり直してください（%1）")
+            .arg(detail);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("設定データベースが壊れています。バックアップから戻すか、"
+                              "junkbane-initdb で作り直してください（%1）")
+            .arg(detail);
+    case SQLITE_IOERR:
+        return QStringLiteral("設定データベースの読み書き中に入出力エラーが起きました（%1）")
+            .arg(detail);
+    case SQLITE_TOOBIG:
+        return QStringLiteral("設定データベースに入れる値が長すぎます（%1）").arg(detail);
+    default:
+        return QStringLiteral("設定データベースの読み書きに失敗しました（%1）").arg(detail);
+    }
+}
+
 QString cannotRead(const QString& path, const QString& why)
 {
-    return QStringLiteral("設定データベース %1 を読めません：パスワードが合わないか、"
+    return QStringLiteral("設定データベース %1 を読めません：パスワードが合わないか、壊れているか、"
                           "このプログラムの設定データベースではありません（%2）")
         .arg(QDir::toNativeSeparators(path), why);
 }
@@ -59,9 +95,10 @@ DatabaseHandle openHandle(const QString& path)
     // sqlite hands back a handle even when the open fails; own it before looking at rc.
     DatabaseHandle db(raw, detail::DatabaseCloser{});
     if (rc != SQLITE_OK) {
-        throw StoreError(QStringLiteral("設定データベース %1 を開けません：%2")
-                             .arg(QDir::toNativeSeparators(path),
-                                  db ? lastMessage(db.get()) : QString::fromUtf8(sqlite3_errstr(rc))));
+        throw StoreError(
+            QStringLiteral("設定データベース %1 を開けません：%2")
+                .arg(QDir::toNativeSeparators(path),
+                     db ? lastMessage(db.get()) : QString::fromUtf8(sqlite3_errstr(rc))));
     }
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     return db;
@@ -121,8 +158,7 @@ void Recordset::step()
     }
     m_eof = true;
     if (rc != SQLITE_DONE) {
-        throw StoreError(
-            QStringLiteral("設定データベースの読み書きに失敗しました：%1").arg(lastMessage(m_db.get())));
+        throw StoreError(statementFailure(m_db.get()));
     }
 }
 
@@ -148,8 +184,9 @@ QVariant Recordset::value(const QString& column) const
         case SQLITE_FLOAT:
             return QVariant(sqlite3_column_double(s, i));
         case SQLITE_TEXT:
-            return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)),
-                                              sqlite3_column_bytes(s, i)));
+            return QVariant(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)),
+                                  sqlite3_column_bytes(s, i)));
         case SQLITE_BLOB:
             return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(s, i)),
                                        sqlite3_column_bytes(s, i)));
@@ -160,9 +197,7 @@ QVariant Recordset::value(const QString& column) const
     throw StoreError(QStringLiteral("設定データベースの結果に列 %1 がありません").arg(column));
 }
 
-Connection::Connection(DatabaseHandle db) : m_db(std::move(db))
-{
-}
+Connection::Connection(DatabaseHandle db) : m_db(std::move(db)) {}
 
 std::unique_ptr<Connection> Connection::open(const QString& filePath)
 {
@@ -179,33 +214,41 @@ std::unique_ptr<Connection> Connection::open(const QString& filePath)
         const QByteArray rawKey = rawKeyForSalt(salt);
         if (!rawKey.isEmpty()) {
             DatabaseHandle db = openKeyed(filePath, rawKey);
-            if (proveKey(db.get()) == SQLITE_OK)
+            const int rc = proveKey(db.get());
+            if (rc == SQLITE_OK)
                 return std::make_unique<Connection>(std::move(db));
+            if (rc != SQLITE_NOTADB) // locked, unreadable, damaged: the key is not the question
+                throw StoreError(statementFailure(db.get()));
         }
     }
 
     DatabaseHandle db = openKeyed(filePath, QByteArray(kDatabasePassword));
-    if (const int rc = proveKey(db.get()); rc != SQLITE_OK)
-        throw StoreError(cannotRead(filePath, lastMessage(db.get())));
+    if (const int rc = proveKey(db.get()); rc != SQLITE_OK) {
+        throw StoreError(rc == SQLITE_NOTADB ? cannotRead(filePath, lastMessage(db.get()))
+                                             : statementFailure(db.get()));
+    }
     return std::make_unique<Connection>(std::move(db));
 }
 
 std::unique_ptr<Recordset> Connection::Execute(const QString& statement)
 {
+    // The store reads a statement only up to a NUL: what follows would silently vanish.
+    if (statement.contains(QChar(0)))
+        throw StoreError(
+            QStringLiteral("設定データベースへの命令に使えない文字（NUL）が含まれています"));
     const QByteArray text = statement.toUtf8();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
     const int rc = sqlite3_prepare_v2(m_db.get(), text.constData(), int(text.size()), &raw, &tail);
     StatementHandle prepared(raw);
     if (rc != SQLITE_OK || !prepared) {
-        throw StoreError(QStringLiteral("設定データベースが命令を受け付けませんでした：%1")
-                             .arg(rc != SQLITE_OK ? lastMessage(m_db.get())
-                                                  : QStringLiteral("空の命令です")));
+        throw StoreError(rc != SQLITE_OK ? statementFailure(m_db.get())
+                                         : QStringLiteral("設定データベースへの命令が空です"));
     }
     // Exactly one statement runs per call: text after the first one is refused, never run.
     if (tail && !isBlank(tail)) {
-        throw StoreError(
-            QStringLiteral("設定データベースへの命令に二つ目の文が含まれていたため実行しませんでした"));
+        throw StoreError(QStringLiteral(
+            "設定データベースへの命令に二つ目の文が含まれていたため実行しませんでした"));
     }
     return std::make_unique<Recordset>(m_db, std::move(prepared));
 }

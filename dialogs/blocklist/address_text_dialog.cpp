@@ -1,7 +1,6 @@
 #include "address_text_dialog.h"
 
 #include "app_info.h"
-#include "fixed_dialog.h"
 #include "messages.h"
 #include "statements.h"
 
@@ -19,9 +18,9 @@ using app::twips;
 AddressTextDialog::AddressTextDialog(app::Messages& messages, QWidget* owner,
                                      const QString& caption, const QString& buttonCaption,
                                      StatementFor statementFor)
-    : QDialog(owner), m_messages(messages), m_statementFor(statementFor)
+    : FixedDialog(owner, 3840, 1080), m_messages(messages), m_statementFor(statementFor)
 {
-    makeFixedDialog(*this, 3840, 1080);
+    setFont(labelFont(9));
 
     Text1 = new QLineEdit(this);
     Text1->setGeometry(twips(120), twips(120), twips(3600), twips(315));

@@ -1,8 +1,6 @@
 #include "block_list_browser.h"
 
 #include "app_info.h"
-#include "statements.h"
-#include "fixed_dialog.h"
 #include "messages.h"
 #include "statements.h"
 #include "store_error.h"
@@ -38,9 +36,10 @@ protected:
 
 } // namespace
 
-Form5::Form5(app::Messages& messages, QWidget* owner) : QDialog(owner), m_messages(messages)
+Form5::Form5(app::Messages& messages, QWidget* owner)
+    : FixedDialog(owner, kWidthTwips, kHeightTwips), m_messages(messages)
 {
-    makeFixedDialog(*this, kWidthTwips, kHeightTwips);
+    setFont(labelFont(9));
 
     List1 = new EntryList(this);
     List1->setGeometry(0, 0, app::twips(kWidthTwips), app::twips(kHeightTwips));

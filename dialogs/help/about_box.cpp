@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QLabel>
-#include <QShowEvent>
 
 using namespace Qt::StringLiterals;
 using app::twips;
@@ -32,12 +31,9 @@ QLabel* makeLabel(QWidget* parent, const QString& text, const QFont& font)
 
 } // namespace
 
-frmAbout::frmAbout(QWidget* owner) : QDialog(owner)
+frmAbout::frmAbout(QWidget* owner) : FixedDialog(owner, 6600, 2940)
 {
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(kDesignCaption);
-    setFixedSize(twips(6600), twips(2940));
 
     const QFont font(u"ＭＳ Ｐゴシック"_s, 9);
     QFont titleFont = font;
@@ -76,13 +72,4 @@ void frmAbout::load()
                    u"がインストールされている事"_s + u"\r\n"_s;
     description += u"※Microsoftのサイトよりダウンロードしてください。"_s + u"\r\n"_s;
     lblDescription->setText(description);
-}
-
-void frmAbout::showEvent(QShowEvent* event)
-{
-    if (QWidget* owner = parentWidget()) {
-        const QPoint centre = owner->mapToGlobal(owner->rect().center());
-        move(centre - rect().center());
-    }
-    QDialog::showEvent(event);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QDialog>
+#include "fixed_dialog.h"
 
 class QLabel;
-class QShowEvent;
 
 // frmAbout: the about box with the program's icon, title, version and the environment it needs.
-class frmAbout : public QDialog {
+class frmAbout : public dialogs::FixedDialog {
     Q_OBJECT
 
 public:
@@ -19,7 +18,4 @@ public:
     QLabel* lblTitle;
     QLabel* lblVersion;
     QLabel* lblDescription;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };

@@ -18,9 +18,9 @@ namespace {
 
 // What the fake server holds at one number, and what reading it gives.
 struct FakeMessage {
-    std::optional<QStringList> lines;   // "From:..." lines; nothing: unreadable
-    QStringList attachmentNames;        // files the reader saves and lists as "File:" lines
-    QStringList extraFiles;             // listed as "File:" but never created
+    std::optional<QStringList> lines; // "From:..." lines; nothing: unreadable
+    QStringList attachmentNames;      // files the reader saves and lists as "File:" lines
+    QStringList extraFiles;           // listed as "File:" but never created
 };
 
 class FakeMailLibrary final : public mail::MailLibrary {
@@ -89,7 +89,10 @@ class Sweep : public ::testing::Test {
 protected:
     Sweep()
         : sweep(library, {
-                             .account = [] { return mail::Account{u"pop.example.jp"_s, u"taro"_s, u"pw"_s}; },
+                             .account =
+                                 [] {
+                                     return mail::Account{u"pop.example.jp"_s, u"taro"_s, u"pw"_s};
+                                 },
                              .folder = [] { return SettingsFixture::folder(); },
                              .statusLine = [this](const QString& text) { statusLine = text; },
                          })
@@ -112,7 +115,8 @@ protected:
     }
     static QStringList leftInTemp()
     {
-        return QDir(SettingsFixture::tempFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        return QDir(SettingsFixture::tempFolder())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     }
 
     SettingsFixture settings;
@@ -152,11 +156,22 @@ TEST_F(Sweep, JudgesSendersAgainstTheBlockList)
             messageFrom(1, row.sender);
         counters = {};
         const qint16 result = sweepAt(1);
-        EXPECT_EQ(result, row.blocked ? mail::StateDeletePending : mail::StateSweep) << row.situation;
+        EXPECT_EQ(result, row.blocked ? mail::StateDeletePending : mail::StateSweep)
+            << row.situation;
         EXPECT_EQ(counters.mail_no, row.blocked ? 1 : 2) << row.situation;
         EXPECT_EQ(counters.recv_count, 1) << row.situation;
         EXPECT_TRUE(leftInTemp().isEmpty()) << row.situation;
     }
+}
+
+TEST_F(Sweep, AddressLongerThanTheStoreTakesAsAPatternIsStillJudged)
+{
+    const QString longAddress = QString(60000, u'a') + u"@long.jp"_s;
+    block({u"x"_s + longAddress + u"y"_s});
+    messageFrom(1, u" <"_s + longAddress + u">"_s);
+    EXPECT_EQ(sweepAt(1), mail::StateDeletePending);
+    messageFrom(2, u" <b"_s + longAddress + u">"_s);
+    EXPECT_EQ(sweepAt(2), mail::StateSweep);
 }
 
 TEST_F(Sweep, NothingFetchedMovesFromZeroToOneOnlyOnce)
@@ -195,7 +210,8 @@ TEST_F(Sweep, AttachmentsNeverStayInTheFolder)
         {"jpg and GIF in capitals", {u"a.jpg"_s, u"B.GIF"_s}},
         {"images only, renamed first", {u"a.jpg"_s, u"b.gif"_s, u"c.png"_s}},
         {".gif in the middle of a name", {u"x.gif.zip"_s}},
-        {"more than a thousand", [] {
+        {"more than a thousand",
+         [] {
              QStringList many;
              for (int i = 0; i < 1100; ++i)
                  many.append(u"f%1.txt"_s.arg(i));
@@ -205,7 +221,8 @@ TEST_F(Sweep, AttachmentsNeverStayInTheFolder)
     for (const Row& row : rows) {
         library.messages[1] = {QStringList{u"From: <spam@x.jp>"_s}, row.names, {}};
         EXPECT_EQ(sweepAt(1), mail::StateDeletePending) << row.situation;
-        EXPECT_TRUE(leftInTemp().isEmpty()) << row.situation << ": " << leftInTemp().join(u',').toStdString();
+        EXPECT_TRUE(leftInTemp().isEmpty())
+            << row.situation << ": " << leftInTemp().join(u',').toStdString();
     }
 }
 
