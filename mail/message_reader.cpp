@@ -16,6 +16,8 @@
 
 namespace mail {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void ensureGMimeInit()
@@ -217,9 +219,10 @@ private:
         const int writeErrno = errno;
         out.reset();
         if (!ok || !file->closeFile()) {
-            m_error = QStringLiteral("Cannot write the attachment \"%1\": %2.")
-                          .arg(file->path(),
-                               QString::fromLocal8Bit(std::strerror(ok ? errno : writeErrno)));
+            m_error =
+                u"添付ファイル「%1」を書き込めません（%2）。ディスクの空き容量を確認"
+                u"してください。"_s.arg(
+                    file->path(), QString::fromLocal8Bit(std::strerror(ok ? errno : writeErrno)));
             file->discard();
             return false;
         }
@@ -240,10 +243,14 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
     ensureGMimeInit();
     MessageReadResult result;
 
+    if (file.isEmpty()) {
+        result.error = u"読み込むメッセージファイルが指定されていません。"_s;
+        return result;
+    }
     UniqueFd fd(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC));
     if (!fd.isValid()) {
-        result.error = QStringLiteral("Cannot open the message file \"%1\": %2.")
-                           .arg(file, QString::fromLocal8Bit(std::strerror(errno)));
+        result.error = u"メッセージファイル「%1」を開けません（%2）。"_s.arg(
+            file, QString::fromLocal8Bit(std::strerror(errno)));
         return result;
     }
     // The stream owns the descriptor from here on and closes it when the last part that
@@ -256,7 +263,7 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
     auto message = GObjectRef<GMimeMessage>::adopt(
         g_mime_parser_construct_message(parser.get(), options.get()));
     if (!message) {
-        result.error = QStringLiteral("\"%1\" cannot be read as a mail message.").arg(file);
+        result.error = u"ファイル「%1」をメールのメッセージとして読み込めません。"_s.arg(file);
         return result;
     }
 

@@ -9,19 +9,25 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace mail {
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+constexpr qsizetype kWriteBufferBytes = 64 * 1024;
 
 struct ParsedCommand {
     enum class Verb { Save, Delete } verb = Verb::Save;
-    int number = 0;
+    std::optional<int> number; // nothing: 0, or a number beyond any mailbox
+    QString numberText;
 };
 
 std::optional<ParsedCommand> parseCommand(const QString& command)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(SAVE|DELE) +([1-9][0-9]{0,8})$"),
+    static const QRegularExpression pattern(u"^(SAVE|DELE) +(0|[1-9][0-9]*)$"_s,
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = pattern.match(command.trimmed());
     if (!match.hasMatch())
@@ -30,7 +36,11 @@ std::optional<ParsedCommand> parseCommand(const QString& command)
     parsed.verb = match.captured(1).compare(u"SAVE", Qt::CaseInsensitive) == 0
                       ? ParsedCommand::Verb::Save
                       : ParsedCommand::Verb::Delete;
-    parsed.number = match.captured(2).toInt();
+    parsed.numberText = match.captured(2);
+    bool fits = false;
+    const qint64 value = parsed.numberText.toLongLong(&fits);
+    if (fits && value >= 1 && value <= PopMailLibrary::kLargestMessageNumber)
+        parsed.number = static_cast<int>(value);
     return parsed;
 }
 
@@ -88,6 +98,12 @@ std::optional<qint64> announcedSize(const QByteArray& line)
 
 constexpr qsizetype kMaxListingBytes = 64 * 1024 * 1024;
 
+QString cannotWrite(const QString& path, int error)
+{
+    return u"メッセージをファイル「%1」に書き込めません（%2）。ディスクの空き容量と書き込み"
+           u"権限を確認してください。"_s.arg(path, QString::fromLocal8Bit(std::strerror(error)));
+}
+
 } // namespace
 
 PopMailLibrary::PopMailLibrary(PopOptions options) : m_options(std::move(options)) {}
@@ -111,24 +127,31 @@ MailResult PopMailLibrary::RcvMail(const QString& server, const QString& user, c
     const std::optional<ParsedCommand> parsed = parseCommand(command);
     if (!parsed)
         return fail(CallStatus::Kind::Failed,
-                    QStringLiteral("Unknown mail command \"%1\": expected \"SAVE n\" or "
-                                   "\"DELE n\" with a message number from 1.")
-                        .arg(command));
-    if (user.isEmpty() || hasControlCharacter(user))
+                    u"メールのコマンド「%1」は使えません。「SAVE n」か「DELE n」（n は 0 以上の"
+                    u"メッセージ番号）を指定してください。"_s.arg(command.simplified()));
+    // Only the message of the last SAVE is being judged: a SAVE replaces it (a SAVE that
+    // gives nothing leaves none), a DELE uses it up whatever comes of it.
+    const std::optional<JudgedMessage> judged = std::exchange(m_judged, std::nullopt);
+    if (user.isEmpty())
         return fail(CallStatus::Kind::Failed,
-                    QStringLiteral("The user name is empty or contains a control character. "
-                                   "Check the account settings."));
+                    u"ユーザー名が設定されていません。アカウントの設定でユーザー名を入力して"
+                    u"ください。"_s);
+    if (hasControlCharacter(user))
+        return fail(CallStatus::Kind::Failed,
+                    u"ユーザー名に制御文字（改行など）が含まれています。アカウントの設定で"
+                    u"ユーザー名を入力し直してください。"_s);
     if (hasControlCharacter(pass))
         return fail(CallStatus::Kind::Failed,
-                    QStringLiteral("The password contains a control character (such as a "
-                                   "line break). Check the account settings."));
+                    u"パスワードに制御文字（改行など）が含まれています。アカウントの設定で"
+                    u"パスワードを入力し直してください。"_s);
     if (parsed->verb == ParsedCommand::Verb::Save)
-        return save(server, user, pass, parsed->number, folder);
-    return remove(server, user, pass, parsed->number);
+        return save(server, user, pass, parsed->number, parsed->numberText, folder);
+    return remove(server, user, pass, parsed->number, judged);
 }
 
 MailResult PopMailLibrary::save(const QString& serverText, const QString& user, const QString& pass,
-                                int number, const QString& folderText)
+                                std::optional<int> number, const QString& numberText,
+                                const QString& folderText)
 {
     const ServerAddressParse server = parseServerAddress(serverText);
     if (!server.address)
@@ -140,22 +163,32 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     PopSession session(PopSession::Settings{
         *server.address, user.toUtf8(), pass.toUtf8(), m_options.caFile, m_options.connectTimeout,
         m_options.stallTimeout, PopSession::Clock::now() + m_options.saveTimeout});
+    const QString noSuchMessage =
+        u"サーバー %1 にメッセージ %2 はありません。"_s.arg(session.serverName(), numberText);
 
-    const QByteArray uidl = "UIDL " + QByteArray::number(number);
+    if (!number) {
+        // The number names no message, and the server is not asked about it; the login
+        // happens all the same, so that a wrong account shows now. NOOP touches nothing.
+        const PopSession::Reply noop = session.command("NOOP", PopSession::Connection::Any, true);
+        if (!noop.ok())
+            return fail(CallStatus::Kind::Failed, session.describeFailure(noop));
+        return fail(CallStatus::Kind::NoSuchMessage, noSuchMessage);
+    }
+
+    const QByteArray uidl = "UIDL " + QByteArray::number(*number);
     const PopSession::Reply uidReply = session.command(uidl, PopSession::Connection::Any, false);
     if (!uidReply.ok()) {
         if (uidReply.code == CURLE_WEIRD_SERVER_REPLY && uidReply.serverSaidErr())
-            return fail(CallStatus::Kind::NoSuchMessage, QString());
+            return fail(CallStatus::Kind::NoSuchMessage, noSuchMessage);
         return fail(CallStatus::Kind::Failed, session.describeFailure(uidReply));
     }
-    const std::optional<QByteArray> uid = uidFromReply(uidReply.line, number);
+    const std::optional<QByteArray> uid = uidFromReply(uidReply.line, *number);
     if (!uid)
         return fail(CallStatus::Kind::Failed,
-                    QStringLiteral("The server %1 answered \"%2\" when asked for the unique id "
-                                   "of message %3; this program needs a server that supports "
-                                   "UIDL.")
-                        .arg(server.address->host, QString::fromUtf8(uidReply.line))
-                        .arg(number));
+                    u"サーバー %1 はメッセージ %2 の固有 ID の問い合わせ（UIDL）に「%3」と答え"
+                    u"ました。このプログラムには UIDL に対応した POP3 サーバーが必要です。"_s.arg(
+                        session.serverName(), numberText,
+                        session.shownText(QString::fromUtf8(uidReply.line))));
 
     QString error;
     std::optional<NewFile> file =
@@ -163,62 +196,70 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     if (!file)
         return fail(CallStatus::Kind::Failed, error);
 
+    // curl hands a message over line by line, a line's text and its CRLF apart: gathered into
+    // a buffer, a 30 MB message takes hundreds of writes instead of some 800,000.
     qint64 written = 0;
     int writeErrno = 0;
-    const PopSession::Sink sink = [&](const char* data, size_t size) {
-        if (!writeAll(file->fd(), data, size)) {
+    QByteArray pending;
+    pending.reserve(kWriteBufferBytes);
+    const auto flush = [&] {
+        if (!pending.isEmpty() &&
+            !writeAll(file->fd(), pending.constData(), static_cast<size_t>(pending.size()))) {
             writeErrno = errno;
             return false;
         }
-        written += static_cast<qint64>(size);
+        pending.clear();
         return true;
+    };
+    const PopSession::Sink sink = [&](const char* data, size_t size) {
+        pending.append(data, static_cast<qsizetype>(size));
+        written += static_cast<qint64>(size);
+        return pending.size() < kWriteBufferBytes || flush();
     };
     // Same connection as the UIDL: the UID just read belongs to the message retrieved.
     const PopSession::Reply retr =
-        session.retrieve(number, sink, PopSession::Connection::Same, true);
+        session.retrieve(*number, sink, PopSession::Connection::Same, true);
     if (!retr.ok()) {
         if (writeErrno != 0)
-            return fail(CallStatus::Kind::Failed,
-                        QStringLiteral("Cannot write the message to \"%1\": %2.")
-                            .arg(file->path(), QString::fromLocal8Bit(std::strerror(writeErrno))));
+            return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), writeErrno));
         if (retr.code == CURLE_WEIRD_SERVER_REPLY && retr.serverSaidErr())
-            return fail(CallStatus::Kind::NoSuchMessage, QString());
+            return fail(CallStatus::Kind::NoSuchMessage, noSuchMessage);
         return fail(CallStatus::Kind::Failed, session.describeFailure(retr));
     }
     // Curl ends a transfer quietly when the server closes early; the size the server
     // announced catches a message cut short.
     if (const auto size = announcedSize(retr.line); size && written < *size)
         return fail(CallStatus::Kind::Failed,
-                    QStringLiteral("Message %1 from %2 arrived incomplete (%3 of %4 bytes). Try "
-                                   "again later.")
-                        .arg(number)
-                        .arg(server.address->host)
+                    u"サーバー %1 からメッセージ %2 が途中までしか届きませんでした（%4 バイト中 "
+                    u"%3 バイト）。しばらくしてからもう一度試してください。"_s
+                        .arg(session.serverName(), numberText)
                         .arg(written)
                         .arg(*size));
+    if (!flush())
+        return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), writeErrno));
     if (!file->closeFile())
-        return fail(CallStatus::Kind::Failed,
-                    QStringLiteral("Cannot write the message to \"%1\": %2.")
-                        .arg(file->path(), QString::fromLocal8Bit(std::strerror(errno))));
+        return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), errno));
     file->keep();
-    m_judged[JudgedKey{server.address->canonical(), user, number}] = *uid;
+    m_judged = JudgedMessage{server.address->canonical(), user, *number, *uid};
     return QStringList{file->path()};
 }
 
 MailResult PopMailLibrary::remove(const QString& serverText, const QString& user,
-                                  const QString& pass, int number)
+                                  const QString& pass, std::optional<int> requested,
+                                  const std::optional<JudgedMessage>& judged)
 {
     const ServerAddressParse server = parseServerAddress(serverText);
     if (!server.address)
         return fail(CallStatus::Kind::Failed, server.error);
 
-    const JudgedKey key{server.address->canonical(), user, number};
-    const auto judged = m_judged.find(key);
-    if (judged == m_judged.end()) {
-        // Only a message this object saved (and so the sweep judged) may be deleted.
+    if (!judged || requested != judged->number || judged->user != user ||
+        judged->server != server.address->canonical()) {
+        // Only the message the last SAVE handed over (the one the sweep judged) may go.
         m_lastDeleteOutcome = DeleteOutcome::NothingJudged;
         return std::nullopt;
     }
-    const QByteArray judgedUid = judged->second;
+    const int number = judged->number;
+    const QByteArray& judgedUid = judged->uid;
 
     PopSession session(PopSession::Settings{
         *server.address, user.toUtf8(), pass.toUtf8(), m_options.caFile, m_options.connectTimeout,
@@ -251,7 +292,6 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
             return fail(CallStatus::Kind::Failed, session.describeFailure(list));
         target = numberOfUid(listing, judgedUid);
         if (!target) {
-            m_judged.erase(key);
             m_lastDeleteOutcome = DeleteOutcome::JudgedMessageGone;
             return std::nullopt;
         }
@@ -263,15 +303,15 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
         return fail(CallStatus::Kind::Failed, session.describeFailure(deleted));
     // The server only removes the message when the session ends with QUIT.
     const std::optional<QByteArray> quit = session.quitReply();
-    if (!quit || !quit->startsWith("+OK"))
+    if (!quit || !quit->startsWith("+OK")) {
+        const QString reply = quit ? session.shownText(QString::fromUtf8(*quit)) : QString();
         return fail(CallStatus::Kind::Failed,
-                    QStringLiteral("The server %1 accepted the deletion of message %2 but did "
-                                   "not confirm it at the end of the session (%3); the message "
-                                   "may still be on the server.")
-                        .arg(server.address->host)
+                    u"サーバー %1 はメッセージ %2 の削除を受け付けましたが、接続の終わり（QUIT）"
+                    u"で削除を確定しませんでした（%3）。メッセージはサーバーに残っている可能性"
+                    u"があります。"_s.arg(session.serverName())
                         .arg(*target)
-                        .arg(quit ? QString::fromUtf8(*quit) : QStringLiteral("no reply")));
-    m_judged.erase(key);
+                        .arg(reply.isEmpty() ? u"応答なし"_s : u"「%1」"_s.arg(reply)));
+    }
     m_lastDeleteOutcome = DeleteOutcome::Deleted;
     return std::nullopt;
 }

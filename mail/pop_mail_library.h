@@ -6,8 +6,7 @@
 #include <QString>
 
 #include <chrono>
-#include <map>
-#include <tuple>
+#include <optional>
 
 namespace mail {
 
@@ -23,15 +22,24 @@ struct PopOptions {
 
 // The mail library over POP3 (libcurl) and GMime: saves one message per call, deletes the
 // message the sweep judged, and reads saved messages.
+//
+// Message numbers: "SAVE 0", and any number above kLargestMessageNumber, name no message.
+// Such a SAVE still connects and logs in, so that a wrong account shows at once, and then
+// reports NoSuchMessage without asking the server about that number; such a DELE deletes
+// nothing.
 class PopMailLibrary : public MailLibrary {
 public:
     // What the last DELE did on the server.
     enum class DeleteOutcome {
         None,              // no DELE yet, or the last one failed
         Deleted,           // the judged message was deleted (and QUIT confirmed it)
-        NothingJudged,     // no message was saved at that number: nothing to delete
+        NothingJudged,     // the last SAVE did not hand over this message: nothing deleted
         JudgedMessageGone, // the judged message is no longer on the server: nothing deleted
     };
+
+    // The largest number sent to a server. POP3 servers count messages in 32 bits at most,
+    // and a server that wraps a larger number around would answer for another message.
+    static constexpr qint64 kLargestMessageNumber = 2147483647;
 
     explicit PopMailLibrary(PopOptions options = {});
 
@@ -46,20 +54,29 @@ public:
     QString lastReadError() const { return m_lastReadError; }
 
 private:
-    // server (canonical form), user, message number
-    using JudgedKey = std::tuple<QString, QString, int>;
+    // The message the last SAVE handed to the sweep: the only one a DELE may delete.
+    struct JudgedMessage {
+        QString server; // canonical form
+        QString user;
+        int number = 0;
+        QByteArray uid;
+    };
 
-    MailResult save(const QString& server, const QString& user, const QString& pass, int number,
-                    const QString& folder);
-    MailResult remove(const QString& server, const QString& user, const QString& pass, int number);
+    // number: nothing when the command's number names no message.
+    MailResult save(const QString& server, const QString& user, const QString& pass,
+                    std::optional<int> number, const QString& numberText, const QString& folder);
+    MailResult remove(const QString& server, const QString& user, const QString& pass,
+                      std::optional<int> number, const std::optional<JudgedMessage>& judged);
     MailResult fail(CallStatus::Kind kind, const QString& description);
 
     PopOptions m_options;
     CallStatus m_status;
     DeleteOutcome m_lastDeleteOutcome = DeleteOutcome::None;
     QString m_lastReadError;
-    // The UID of each message SAVE handed to the sweep: the only messages DELE may delete.
-    std::map<JudgedKey, QByteArray> m_judged;
+    // Every SAVE replaces it (a SAVE that gives no message clears it); every DELE consumes
+    // it, whatever the outcome: after a failed DELE the sweep fetches and judges the message
+    // again before it asks for another DELE.
+    std::optional<JudgedMessage> m_judged;
 };
 
 } // namespace mail

@@ -4,11 +4,28 @@
 
 namespace mail {
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+// How close to the whole call's deadline a time-out counts as that bound's.
+constexpr std::chrono::milliseconds kDeadlineSlack{200};
 
 long ceilSeconds(std::chrono::milliseconds ms)
 {
     return std::max(1L, static_cast<long>((ms.count() + 999) / 1000));
+}
+
+// Seconds as a person reads them in a description.
+QString wholeSeconds(std::chrono::milliseconds ms)
+{
+    return QString::number(ceilSeconds(ms));
+}
+
+bool isLoginExchange(const QByteArray& command)
+{
+    return command == "USER" || command == "PASS" || command == "AUTH" || command == "APOP" ||
+           command == "(login data)";
 }
 
 QByteArray trimLineEnd(QByteArray line)
@@ -139,6 +156,17 @@ PopSession::Reply PopSession::perform(const QByteArray& url, const char* customR
     const QByteArray verb = customRequest ? QByteArray(customRequest)
                                           : QByteArray("RETR ") + url.mid(url.lastIndexOf('/') + 1);
     reply.line = firstReplyTo(verb);
+    for (size_t i = m_performStart; i < m_transcript.size(); ++i) {
+        const Exchange& e = m_transcript[i];
+        if (e.command == verb)
+            reply.commandSent = true;
+        if (isLoginExchange(e.command)) {
+            for (const QByteArray& line : e.replies) {
+                if (line.startsWith("-ERR"))
+                    reply.loginRefusal = line;
+            }
+        }
+    }
     return reply;
 }
 
@@ -204,70 +232,105 @@ int PopSession::prereqCallback(void* self, char*, char*, int, int localPort)
     return CURL_PREREQFUNC_OK;
 }
 
+QString PopSession::serverName() const
+{
+    const ServerAddress& s = m_settings.server;
+    return (s.ipv6Literal ? u"[%1]"_s.arg(s.host) : s.host) + u':' + QString::number(s.port);
+}
+
+QString PopSession::shownText(const QString& text) const
+{
+    if (!m_settings.password.isEmpty() && text.contains(QString::fromUtf8(m_settings.password)))
+        return QString();
+    return text;
+}
+
 QString PopSession::describeFailure(const Reply& reply) const
 {
     const ServerAddress& s = m_settings.server;
-    const QString where = QStringLiteral("%1:%2").arg(s.host).arg(s.port);
+    const QString where = serverName();
+    // Curl never sees the password in a URL, so its own text cannot hold it.
     const QString detail =
-        reply.curlMessage.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reply.curlMessage);
+        reply.curlMessage.isEmpty() ? QString() : u"（%1）"_s.arg(reply.curlMessage);
     if (reply.connectionChanged)
-        return QStringLiteral("The connection to %1 was lost between two commands, so the "
-                              "message numbers could no longer be trusted; nothing was done. "
-                              "Try again.")
-            .arg(where);
+        return u"サーバー %1 との接続がコマンドの途中で入れ替わり、メッセージ番号が当てに"
+               u"ならなくなったため、何もせずに中止しました。もう一度試してください。"_s.arg(where);
     switch (reply.code) {
     case CURLE_OK:
         return QString();
     case CURLE_FAILED_INIT:
-        return QStringLiteral("The network library could not be started (out of memory?).");
+        return u"通信ライブラリ（libcurl）を初期化できません。メモリが不足している可能性が"
+               u"あります。プログラムを起動し直してください。"_s;
     case CURLE_COULDNT_RESOLVE_HOST:
-        return QStringLiteral("The server name \"%1\" could not be found. Check the server "
-                              "name and the network connection.%2")
-            .arg(s.host, detail);
+        return u"サーバー名 %1 が見つかりません%2。サーバーアドレスとネットワークの接続を"
+               u"確認してください。"_s.arg(s.host, detail);
     case CURLE_COULDNT_CONNECT:
-        return QStringLiteral("Could not connect to %1: the connection was refused or the "
-                              "server cannot be reached. Check the server name and port, and "
-                              "that the server is running.%2")
+        return u"サーバー %1 に接続できません%2。サーバーアドレスとポートを確認してください。"_s
             .arg(where, detail);
-    case CURLE_OPERATION_TIMEDOUT:
-        return QStringLiteral("The server %1 did not answer in time. Check the server name "
-                              "and port, or try again later.%2")
-            .arg(where, detail);
-    case CURLE_LOGIN_DENIED:
-        return QStringLiteral("The server %1 refused the login for user \"%2\". Check the "
-                              "user name and password.%3")
-            .arg(where, QString::fromUtf8(m_settings.user), detail);
-    case CURLE_USE_SSL_FAILED:
-        return QStringLiteral("The server %1 does not offer an encrypted connection (STLS). "
-                              "Use pop3s:// if the server supports it, or write pop3://%1 to "
-                              "connect without encryption, knowing that the password is then "
-                              "sent in clear.%2")
-            .arg(where, detail);
+    case CURLE_OPERATION_TIMEDOUT: {
+        const Clock::time_point now = Clock::now();
+        if (now + kDeadlineSlack >= m_settings.deadline)
+            return u"サーバー %1 とのやり取りが制限時間の %2 秒以内に終わらなかったため中止"
+                   u"しました%3。回線が混んでいる可能性があります。しばらくしてからもう一度"
+                   u"試してください。"_s.arg(where)
+                       .arg(wholeSeconds(std::chrono::duration_cast<std::chrono::milliseconds>(
+                           m_settings.deadline - m_started)))
+                       .arg(detail);
+        if (!reply.commandSent)
+            return u"サーバー %1 から %2 秒間応答がありません%3。接続とログインを完了できません"
+                   u"でした。サーバーアドレスとポートを確認するか、しばらくしてからもう一度試"
+                   u"してください。"_s.arg(where)
+                       .arg(wholeSeconds(
+                           std::min(m_settings.connectTimeout, m_settings.stallTimeout)))
+                       .arg(detail);
+        return u"サーバー %1 から %2 秒間応答がありません%3。しばらくしてからもう一度試して"
+               u"ください。"_s.arg(where)
+                   .arg(wholeSeconds(m_settings.stallTimeout))
+                   .arg(detail);
+    }
+    case CURLE_LOGIN_DENIED: {
+        const QString refusal = shownText(QString::fromUtf8(reply.loginRefusal));
+        return u"サーバー %1 でユーザー「%2」のログインが拒否されました%3。ユーザー名とパス"
+               u"ワードを確認してください。"_s.arg(
+                   where, QString::fromUtf8(m_settings.user),
+                   refusal.isEmpty() ? QString() : u"（「%1」）"_s.arg(refusal));
+    }
+    case CURLE_USE_SSL_FAILED: {
+        // How the user writes this server for a plain-text connection.
+        const QString host = s.ipv6Literal ? u"[%1]"_s.arg(s.host) : s.host;
+        const QString plain = s.port == 110 ? host : where;
+        return u"%1 は STLS に対応していないため、暗号化せずにパスワードを送らないよう接続を"
+               u"中止しました。平文で接続するには pop3://%2 と書いてください。"_s.arg(host, plain);
+    }
     case CURLE_PEER_FAILED_VERIFICATION:
-        return QStringLiteral("The certificate of %1 could not be verified: it is not signed "
-                              "by a trusted authority, has expired, or is for another name. "
-                              "The connection was refused to protect the password.%2")
-            .arg(where, detail);
+        return u"サーバー %1 の証明書を確認できません%2。信頼できる認証局の署名がないか、期限"
+               u"切れか、別のサーバー名の証明書です。パスワードを守るため接続を中止しました。"_s
+                   .arg(where, detail);
     case CURLE_SSL_CACERT_BADFILE:
-        return QStringLiteral("The file of trusted certificate authorities could not be "
-                              "read.%1")
-            .arg(detail);
+        return m_settings.caFile.isEmpty()
+                   ? u"システムの認証局の証明書を読み込めません%1。ca-certificates パッケージが"
+                     u"入っているか確認してください。"_s.arg(detail)
+                   : u"認証局の証明書ファイル「%1」を読み込めません%2。"_s.arg(m_settings.caFile,
+                                                                               detail);
     case CURLE_SSL_CONNECT_ERROR:
-        return QStringLiteral("The encrypted connection (TLS) to %1 could not be set up; the "
-                              "server's certificate or TLS settings were not accepted.%2")
-            .arg(where, detail);
+        return u"サーバー %1 と暗号化した接続（TLS）を確立できません%2。ポート番号が合って"
+               u"いるか（pop3s:// は通常 995 番）を確認してください。"_s.arg(where, detail);
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
     case CURLE_PARTIAL_FILE:
-        return QStringLiteral("The connection to %1 was broken off. Try again later.%2")
-            .arg(where, detail);
-    case CURLE_WEIRD_SERVER_REPLY:
-        return QStringLiteral("The server %1 gave an unexpected reply: %2")
-            .arg(where, reply.line.isEmpty() ? reply.curlMessage : QString::fromUtf8(reply.line));
+        return u"サーバー %1 との接続が途中で切れました%2。しばらくしてからもう一度試して"
+               u"ください。"_s.arg(where, detail);
+    case CURLE_WEIRD_SERVER_REPLY: {
+        const QString line = shownText(QString::fromUtf8(reply.line));
+        return u"サーバー %1 から予期しない応答がありました%2。POP3 サーバーのアドレスとポート"
+               u"か確認してください。"_s.arg(where,
+                                             line.isEmpty() ? detail : u"（「%1」）"_s.arg(line));
+    }
     default:
-        return QStringLiteral("Talking to %1 failed: %2.%3")
-            .arg(where, QString::fromUtf8(curl_easy_strerror(reply.code)), detail);
+        return u"サーバー %1 との通信に失敗しました（%2）%3。しばらくしてからもう一度試して"
+               u"ください。"_s.arg(where, QString::fromUtf8(curl_easy_strerror(reply.code)),
+                                   detail);
     }
 }
 

@@ -45,6 +45,8 @@ public:
         QByteArray line;                // the server's first reply line to the command, if any
         QString curlMessage;            // curl's own detail, if any
         bool connectionChanged = false; // refused: the connection had been replaced
+        bool commandSent = false;       // the login was over and the command went out
+        QByteArray loginRefusal;        // the server's "-ERR" line to the login, if any
         bool ok() const { return code == CURLE_OK && !connectionChanged; }
         bool serverSaidErr() const { return line.startsWith("-ERR"); }
     };
@@ -64,8 +66,14 @@ public:
     // The server's reply to QUIT when the last command closed the session (last = true).
     std::optional<QByteArray> quitReply() const;
 
-    // A sentence a person can act on, for a reply that was not ok().
+    // Sentences a person can act on, in Japanese, for a reply that was not ok(). Never holds
+    // the password: a server line that contains it is left out.
     QString describeFailure(const Reply& reply) const;
+
+    // The server as the user would read it: "host:port", or "[v6]:port".
+    QString serverName() const;
+    // Text from the server fit to show: empty when it contains the password.
+    QString shownText(const QString& text) const;
 
 private:
     struct Exchange {
@@ -85,6 +93,7 @@ private:
                               int localPort);
 
     Settings m_settings;
+    Clock::time_point m_started = Clock::now(); // the whole call's bound counts from here
     CurlEasy m_curl;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
     std::vector<Exchange> m_transcript;

@@ -11,6 +11,8 @@
 
 namespace mail {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kMaxClashNumber = 100000;
@@ -84,14 +86,14 @@ QString folderFromArgument(const QString& folder)
 TargetFolder::TargetFolder(const QString& path) : m_path(QDir::cleanPath(path))
 {
     if (path.isEmpty()) {
-        m_error = QStringLiteral("No folder was given to save mail into.");
+        m_error = u"メールを保存するフォルダーが指定されていません。"_s;
         return;
     }
     m_fd =
         UniqueFd(::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!m_fd.isValid())
-        m_error =
-            QStringLiteral("Cannot open the folder \"%1\": %2.").arg(m_path, errnoText(errno));
+        m_error = u"フォルダー「%1」を開けません（%2）。フォルダーがあることと、読み書きできる"
+                  u"ことを確認してください。"_s.arg(m_path, errnoText(errno));
 }
 
 std::optional<NewFile> TargetFolder::createExact(const QString& name, int* savedErrno) const
@@ -118,13 +120,14 @@ std::optional<NewFile> TargetFolder::createNumbered(const QString& name, QString
         if (auto file = createExact(candidate, &savedErrno))
             return file;
         if (savedErrno != EEXIST) {
-            *error = QStringLiteral("Cannot create \"%1\" in \"%2\": %3.")
-                         .arg(candidate, m_path, errnoText(savedErrno));
+            *error =
+                u"フォルダー「%2」にファイル「%1」を作成できません（%3）。空き容量と書き"
+                u"込み権限を確認してください。"_s.arg(candidate, m_path, errnoText(savedErrno));
             return std::nullopt;
         }
     }
-    *error = QStringLiteral("Cannot create \"%1\" in \"%2\": too many files of that name.")
-                 .arg(name, m_path);
+    *error = u"フォルダー「%2」にファイル「%1」を作成できません（同じ名前のファイルが多すぎ"
+             u"ます）。フォルダー内の不要なファイルを削除してください。"_s.arg(name, m_path);
     return std::nullopt;
 }
 
@@ -138,12 +141,13 @@ std::optional<NewFile> TargetFolder::createUnique(const QString& prefix, const Q
         if (auto file = createExact(name, &savedErrno))
             return file;
         if (savedErrno != EEXIST) {
-            *error = QStringLiteral("Cannot create a file in \"%1\": %2.")
-                         .arg(m_path, errnoText(savedErrno));
+            *error = u"フォルダー「%1」にファイルを作成できません（%2）。空き容量と書き込み"
+                     u"権限を確認してください。"_s.arg(m_path, errnoText(savedErrno));
             return std::nullopt;
         }
     }
-    *error = QStringLiteral("Cannot create a file with a new name in \"%1\".").arg(m_path);
+    *error = u"フォルダー「%1」に新しい名前のファイルを作成できません。フォルダー内の不要な"
+             u"ファイルを削除してください。"_s.arg(m_path);
     return std::nullopt;
 }
 

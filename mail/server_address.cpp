@@ -6,6 +6,8 @@
 
 namespace mail {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr quint16 kPop3Port = 110;
@@ -81,17 +83,15 @@ ServerAddressParse parseServerAddress(const QString& text)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
-        return failure(QStringLiteral(
-            "The server is empty. Enter the POP3 server name, for example pop.example.com."));
+        return failure(u"サーバーが入力されていません。POP3 サーバーの名前を入力してください"
+                       u"（例：pop.example.jp）。"_s);
     for (QChar c : trimmed) {
         if (isControl(c))
-            return failure(QStringLiteral("The server \"%1\" contains a control character. "
-                                          "Retype the server name.")
-                               .arg(trimmed.simplified()));
+            return failure(u"サーバー「%1」に制御文字（改行など）が含まれています。サーバー名を"
+                           u"入力し直してください。"_s.arg(trimmed.simplified()));
         if (c.isSpace())
-            return failure(QStringLiteral("The server \"%1\" contains a space. Enter only the "
-                                          "server name, for example pop.example.com.")
-                               .arg(trimmed));
+            return failure(u"サーバー「%1」に空白が含まれています。サーバー名だけを入力してくだ"
+                           u"さい（例：pop.example.jp）。"_s.arg(trimmed));
     }
 
     QString rest = trimmed;
@@ -104,26 +104,23 @@ ServerAddressParse parseServerAddress(const QString& text)
         else if (scheme == u"pop3s")
             security = ServerAddress::Security::ImplicitTls;
         else
-            return failure(QStringLiteral("The server \"%1\" uses \"%2://\", which this program "
-                                          "cannot use. Write the server name alone, or start it "
-                                          "with pop3s:// (or pop3:// for an unencrypted "
-                                          "connection).")
-                               .arg(trimmed, scheme));
+            return failure(u"サーバー「%1」の「%2://」は使えません。サーバー名だけを書くか、"
+                           u"先頭に pop3s://（暗号化しない接続は pop3://）を付けてください。"_s.arg(
+                               trimmed, scheme));
         rest = rest.mid(schemeEnd + 3);
         if (rest.endsWith(u'/') && rest.count(u'/') == 1)
             rest.chop(1);
     }
 
     if (rest.contains(u'/') || rest.contains(u'?') || rest.contains(u'#'))
-        return failure(QStringLiteral("The server \"%1\" contains a path. Enter only the server "
-                                      "name and, if needed, \":port\".")
-                           .arg(trimmed));
+        return failure(u"サーバー「%1」にパス（「/」以降）が含まれています。サーバー名と、必要"
+                       u"なら「:ポート番号」だけを入力してください。"_s.arg(trimmed));
     if (rest.contains(u'@'))
-        return failure(QStringLiteral("The server \"%1\" contains \"@\". Enter the user name in "
-                                      "the user field, and only the server name here.")
-                           .arg(trimmed));
+        return failure(u"サーバー「%1」に「@」が含まれています。ユーザー名はユーザー名の欄に"
+                       u"入力し、ここにはサーバー名だけを入力してください。"_s.arg(trimmed));
     if (rest.isEmpty())
-        return failure(QStringLiteral("The server \"%1\" has no host name.").arg(trimmed));
+        return failure(u"サーバー「%1」にサーバー名がありません。pop3s://pop.example.jp の"
+                       u"ように入力してください。"_s.arg(trimmed));
 
     ServerAddress address;
     QString portText;
@@ -131,31 +128,27 @@ ServerAddressParse parseServerAddress(const QString& text)
     if (rest.startsWith(u'[')) {
         const qsizetype close = rest.indexOf(u']');
         if (close < 0)
-            return failure(QStringLiteral("The server \"%1\" opens \"[\" without closing it. "
-                                          "Write an IPv6 address as [::1] or [::1]:110.")
-                               .arg(trimmed));
+            return failure(u"サーバー「%1」の「[」が閉じていません。IPv6 アドレスは [::1] や "
+                           u"[::1]:110 のように書いてください。"_s.arg(trimmed));
         address.host = rest.mid(1, close - 1);
         const QString after = rest.mid(close + 1);
         if (!after.isEmpty()) {
             if (!after.startsWith(u':'))
-                return failure(QStringLiteral("The server \"%1\" has text after \"]\" that is "
-                                              "not a port. Write it as [::1]:110.")
-                                   .arg(trimmed));
+                return failure(u"サーバー「%1」の「]」の後にポート番号ではない文字があります。"
+                               u"[::1]:110 のように書いてください。"_s.arg(trimmed));
             hasPort = true;
             portText = after.mid(1);
         }
         in6_addr parsed{};
         if (inet_pton(AF_INET6, address.host.toLatin1().constData(), &parsed) != 1)
-            return failure(
-                QStringLiteral("\"%1\" in the server \"%2\" is not a valid IPv6 address.")
-                    .arg(address.host, trimmed));
+            return failure(u"サーバー「%2」の「%1」は正しい IPv6 アドレスではありません。"
+                           u"[::1] のように入力し直してください。"_s.arg(address.host, trimmed));
         address.ipv6Literal = true;
     } else {
         const qsizetype colons = rest.count(u':');
         if (colons > 1)
-            return failure(QStringLiteral("The server \"%1\" has more than one \":\". Write an "
-                                          "IPv6 address in brackets, for example [::1]:110.")
-                               .arg(trimmed));
+            return failure(u"サーバー「%1」に「:」が二つ以上あります。IPv6 アドレスは [::1]:110 "
+                           u"のように角かっこで囲んでください。"_s.arg(trimmed));
         if (colons == 1) {
             const qsizetype colon = rest.indexOf(u':');
             hasPort = true;
@@ -166,19 +159,17 @@ ServerAddressParse parseServerAddress(const QString& text)
         const QByteArray ace = QUrl::toAce(rest);
         address.host = QString::fromLatin1(ace);
         if (ace.isEmpty() || !isValidHostName(address.host))
-            return failure(QStringLiteral("\"%1\" in the server \"%2\" is not a valid host "
-                                          "name. Use letters, digits, \"-\" and \".\", for "
-                                          "example pop.example.com.")
-                               .arg(rest, trimmed));
+            return failure(u"サーバー「%2」の「%1」はサーバー名として正しくありません。英字、"
+                           u"数字、「-」、「.」で pop.example.jp のように入力してください。"_s.arg(
+                               rest, trimmed));
     }
 
     std::optional<quint16> port;
     if (hasPort) {
         port = parsePort(portText);
         if (!port)
-            return failure(QStringLiteral("The port \"%1\" in the server \"%2\" is not valid. "
-                                          "A port is a number from 1 to 65535.")
-                               .arg(portText, trimmed));
+            return failure(u"サーバー「%2」のポート番号「%1」が正しくありません。ポート番号は "
+                           u"1 から 65535 までの数字で指定してください。"_s.arg(portText, trimmed));
     }
 
     if (security) {

@@ -19,6 +19,7 @@
 namespace mail {
 namespace {
 
+using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using Kind = CallStatus::Kind;
 using Outcome = PopMailLibrary::DeleteOutcome;
@@ -200,30 +201,163 @@ INSTANTIATE_TEST_SUITE_P(AnotherReader, RenumberTest,
                                                "judgedAndEarlierRemoved", 3, {1, 3}, false}),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST_F(PopServerTest, deleteWithoutAJudgedMessageDeletesNothing)
+// --- Only the last SAVE is the judged message ------------------------------------------------
+
+struct CallStep {
+    const char* command;
+    const char* user; // nullptr: the server's user
+    bool wrongPassword;
+    Kind kind;
+    Outcome outcome; // after a DELE; Outcome::None after a SAVE
+};
+
+struct JudgedCase {
+    const char* situation;
+    std::vector<CallStep> steps;
+    std::vector<int> kept; // numbers (1 to 3, before the calls) still on the server after them
+};
+
+class JudgedMessageTest : public PopServerTest, public ::testing::WithParamInterface<JudgedCase> {};
+
+TEST_P(JudgedMessageTest, deleteRemovesOnlyTheMessageOfTheLastSaveAndOnlyOnce)
 {
-    const QStringList uids = {m_server.addMessage(makeMessage("a")),
-                              m_server.addMessage(makeMessage("b"))};
+    QStringList uids;
+    for (int i = 1; i <= 3; ++i)
+        uids << m_server.addMessage(makeMessage("m" + QByteArray::number(i)));
     PopMailLibrary lib(m_options);
-    // Nothing saved at all; then a message saved at 1 while DELE names 2; then the same
-    // number on another account name of the same server.
-    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
-    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
-    ASSERT_TRUE(rcv(lib, QStringLiteral("SAVE 1")));
-    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 2")));
-    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
-    EXPECT_FALSE(lib.RcvMail(serverText(), QStringLiteral("other"), m_server.password(),
-                             QStringLiteral("DELE 1"), QStringLiteral(">") + m_folder.path()));
-    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
-    EXPECT_EQ(lib.lastStatus().kind, Kind::Ok);
-    EXPECT_EQ(m_server.uids(), uids);
-    // A judged message is deleted once only: a second DELE of that number has nothing.
-    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
-    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::Deleted);
-    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
-    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
-    EXPECT_EQ(m_server.uids(), QStringList{uids[1]});
+    for (const CallStep& step : GetParam().steps) {
+        SCOPED_TRACE(step.command);
+        const QString user = step.user ? QString::fromUtf8(step.user) : m_server.user();
+        const QString pass = step.wrongPassword ? u"wrong"_s : m_server.password();
+        const MailResult result = lib.RcvMail(
+            serverText(), user, pass, QString::fromUtf8(step.command), u">"_s + m_folder.path());
+        EXPECT_EQ(lib.lastStatus().kind, step.kind) << lib.lastStatus().description.toStdString();
+        EXPECT_EQ(lib.lastDeleteOutcome(), step.outcome);
+        if (result) {
+            for (const QString& path : *result)
+                QFile::remove(path);
+        }
+    }
+    QStringList expected;
+    for (int number : GetParam().kept)
+        expected << uids[number - 1];
+    EXPECT_EQ(m_server.uids(), expected);
+    EXPECT_TRUE(folderEntries(m_folder.path()).isEmpty());
 }
+
+constexpr CallStep saved(const char* command)
+{
+    return {command, nullptr, false, Kind::Ok, Outcome::None};
+}
+constexpr CallStep deleted(const char* command)
+{
+    return {command, nullptr, false, Kind::Ok, Outcome::Deleted};
+}
+constexpr CallStep nothingDeleted(const char* command, const char* user = nullptr)
+{
+    return {command, user, false, Kind::Ok, Outcome::NothingJudged};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, JudgedMessageTest,
+    ::testing::Values(
+        JudgedCase{"saveThenDelete", {saved("SAVE 2"), deleted("DELE 2")}, {1, 3}},
+        JudgedCase{"deleteWithNothingSaved", {nothingDeleted("DELE 1")}, {1, 2, 3}},
+        JudgedCase{"deleteOfAnEarlierSave",
+                   {saved("SAVE 1"), saved("SAVE 2"), nothingDeleted("DELE 1")},
+                   {1, 2, 3}},
+        JudgedCase{"secondDeleteOfTheSameNumber",
+                   {saved("SAVE 2"), deleted("DELE 2"), nothingDeleted("DELE 2")},
+                   {1, 3}},
+        JudgedCase{"deleteOfAnotherNumberUsesTheJudgementUp",
+                   {saved("SAVE 1"), nothingDeleted("DELE 2"), nothingDeleted("DELE 1")},
+                   {1, 2, 3}},
+        JudgedCase{"deleteAsAnotherUserUsesTheJudgementUp",
+                   {saved("SAVE 1"), nothingDeleted("DELE 1", "other"), nothingDeleted("DELE 1")},
+                   {1, 2, 3}},
+        JudgedCase{"saveBeyondTheEndClearsTheJudgement",
+                   {saved("SAVE 1"),
+                    {"SAVE 4", nullptr, false, Kind::NoSuchMessage, Outcome::None},
+                    nothingDeleted("DELE 1")},
+                   {1, 2, 3}},
+        JudgedCase{"saveZeroClearsTheJudgement",
+                   {saved("SAVE 1"),
+                    {"SAVE 0", nullptr, false, Kind::NoSuchMessage, Outcome::None},
+                    nothingDeleted("DELE 1")},
+                   {1, 2, 3}},
+        JudgedCase{"failedSaveClearsTheJudgement",
+                   {saved("SAVE 1"),
+                    {"SAVE 1", nullptr, true, Kind::Failed, Outcome::None},
+                    nothingDeleted("DELE 1")},
+                   {1, 2, 3}},
+        JudgedCase{"deleteZeroDeletesNothing",
+                   {saved("SAVE 1"), nothingDeleted("DELE 0"), nothingDeleted("DELE 1")},
+                   {1, 2, 3}}),
+    [](const auto& param) { return std::string(param.param.situation); });
+
+// --- Numbers that name no message ---------------------------------------------------------------
+
+struct NumberCase {
+    const char* situation;
+    const char* command;
+    bool wrongPassword;
+    Kind kind;
+    std::vector<const char*> mustContain; // in the description
+};
+
+class CommandNumberTest : public PopServerTest, public ::testing::WithParamInterface<NumberCase> {};
+
+TEST_P(CommandNumberTest, logsInAndReportsNoMessageOrSaysWhatIsWrong)
+{
+    const NumberCase& c = GetParam();
+    const QString uid = m_server.addMessage(makeMessage("only"));
+    PopMailLibrary lib(m_options);
+    const QString pass = c.wrongPassword ? u"wrong-secret"_s : m_server.password();
+    EXPECT_FALSE(lib.RcvMail(serverText(), m_server.user(), pass, QString::fromUtf8(c.command),
+                             u">"_s + m_folder.path()));
+    const CallStatus status = lib.lastStatus();
+    EXPECT_EQ(status.kind, c.kind) << status.description.toStdString();
+    for (const char* text : c.mustContain) {
+        QString fact = QString::fromUtf8(text);
+        if (fact.contains(u"%1"))
+            fact = fact.arg(m_server.port());
+        EXPECT_TRUE(status.description.contains(fact))
+            << fact.toStdString() << " in " << status.description.toStdString();
+    }
+    EXPECT_FALSE(status.description.contains(pass)) << status.description.toStdString();
+    EXPECT_TRUE(folderEntries(m_folder.path()).isEmpty());
+    EXPECT_EQ(m_server.uids(), QStringList{uid});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, CommandNumberTest,
+    ::testing::Values(
+        NumberCase{"saveZeroAtStartUp", "SAVE 0", false, Kind::NoSuchMessage, {}},
+        NumberCase{"saveZeroWithAWrongPassword",
+                   "SAVE 0",
+                   true,
+                   Kind::Failed,
+                   {"127.0.0.1:%1", "ログインが拒否されました", "「sweeper」"}},
+        NumberCase{"saveAboveTheLargestNumber", "SAVE 2147483648", false, Kind::NoSuchMessage, {}},
+        NumberCase{
+            "saveThatWouldWrapToMessageOne", "SAVE 4294967297", false, Kind::NoSuchMessage, {}},
+        NumberCase{"saveAboveWhatQint64Holds",
+                   "SAVE 99999999999999999999",
+                   false,
+                   Kind::NoSuchMessage,
+                   {}},
+        NumberCase{"saveAboveTheLargestNumberWithAWrongPassword",
+                   "save 2147483648",
+                   true,
+                   Kind::Failed,
+                   {"ログイン"}},
+        NumberCase{"saveTheLargestNumber", "SAVE 2147483647", false, Kind::NoSuchMessage, {}},
+        NumberCase{"deleteZero", "DELE 0", false, Kind::Ok, {}},
+        NumberCase{"negativeNumber", "SAVE -1", false, Kind::Failed, {"「SAVE -1」"}},
+        NumberCase{"leadingZero", "SAVE 01", false, Kind::Failed, {"「SAVE 01」"}},
+        NumberCase{"noNumber", "SAVE", false, Kind::Failed, {"「SAVE」", "SAVE n"}},
+        NumberCase{"otherCommand", "LIST 1", false, Kind::Failed, {"「LIST 1」"}}),
+    [](const auto& param) { return std::string(param.param.situation); });
 
 // --- Failures -----------------------------------------------------------------------------
 
@@ -237,7 +371,9 @@ TEST_F(PopServerTest, untrustedCertificatesAreRefused)
         PopMailLibrary lib(systemStore);
         EXPECT_FALSE(rcv(lib, QStringLiteral("SAVE 1"), c));
         EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
-        EXPECT_TRUE(lib.lastStatus().description.contains(QStringLiteral("certificate")))
+        EXPECT_TRUE(lib.lastStatus().description.contains(u"証明書"_s))
+            << lib.lastStatus().description.toStdString();
+        EXPECT_TRUE(lib.lastStatus().description.contains(u"127.0.0.1:"_s))
             << lib.lastStatus().description.toStdString();
         EXPECT_TRUE(folderEntries(m_folder.path()).isEmpty());
     }
@@ -256,10 +392,19 @@ TEST_F(PopServerTest, untrustedCertificatesAreRefused)
     ASSERT_TRUE(QFile::remove(trust));
     ASSERT_TRUE(QFile::copy(stranger.caFile(), trust));
     EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
-    QFile::remove(trust);
     EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
-    EXPECT_TRUE(lib.lastStatus().description.contains(QStringLiteral("certificate")))
+    EXPECT_TRUE(lib.lastStatus().description.contains(u"証明書"_s))
         << lib.lastStatus().description.toStdString();
+    EXPECT_EQ(m_server.uids(), QStringList{uid});
+
+    // The failed DELE used the judgement up: with trust back, a DELE without a new SAVE
+    // deletes nothing.
+    ASSERT_TRUE(QFile::remove(trust));
+    ASSERT_TRUE(QFile::copy(m_server.caFile(), trust));
+    EXPECT_FALSE(rcv(lib, QStringLiteral("DELE 1")));
+    QFile::remove(trust);
+    EXPECT_EQ(lib.lastStatus().kind, Kind::Ok) << lib.lastStatus().description.toStdString();
+    EXPECT_EQ(lib.lastDeleteOutcome(), Outcome::NothingJudged);
     EXPECT_EQ(m_server.uids(), QStringList{uid});
 }
 
@@ -267,11 +412,15 @@ TEST_F(PopServerTest, wrongPasswordSaysTheLoginWasRefused)
 {
     m_server.addMessage(makeMessage("a"));
     PopMailLibrary lib(m_options);
-    EXPECT_FALSE(lib.RcvMail(serverText(), m_server.user(), QStringLiteral("wrong"),
-                             QStringLiteral("SAVE 1"), QStringLiteral(">") + m_folder.path()));
+    const QString wrong = u"wrong-secret"_s;
+    EXPECT_FALSE(lib.RcvMail(serverText(), m_server.user(), wrong, QStringLiteral("SAVE 1"),
+                             QStringLiteral(">") + m_folder.path()));
+    const QString description = lib.lastStatus().description;
     EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
-    EXPECT_TRUE(lib.lastStatus().description.contains(QStringLiteral("refused the login")))
-        << lib.lastStatus().description.toStdString();
+    for (const QString& fact : {u"ログインが拒否されました"_s, serverText(), m_server.user(),
+                                u"ユーザー名とパスワード"_s})
+        EXPECT_TRUE(description.contains(fact)) << description.toStdString();
+    EXPECT_FALSE(description.contains(wrong)) << description.toStdString();
     EXPECT_TRUE(folderEntries(m_folder.path()).isEmpty());
 }
 
@@ -289,8 +438,10 @@ TEST(PopServerWithoutStls, bareHostIsRefusedAndExplicitPlainTextWorks)
     EXPECT_FALSE(lib.RcvMail(QStringLiteral("127.0.0.1:%1").arg(server.port()), server.user(),
                              server.password(), QStringLiteral("SAVE 1"), folderArg));
     EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
-    EXPECT_TRUE(lib.lastStatus().description.contains(QStringLiteral("STLS")))
-        << lib.lastStatus().description.toStdString();
+    for (const QString& fact :
+         {u"STLS"_s, u"暗号化せずに"_s, u"pop3://127.0.0.1:%1 と書いて"_s.arg(server.port())})
+        EXPECT_TRUE(lib.lastStatus().description.contains(fact))
+            << lib.lastStatus().description.toStdString();
     EXPECT_TRUE(folderEntries(folder.path()).isEmpty());
 
     const MailResult saved =
@@ -302,8 +453,8 @@ TEST(PopServerWithoutStls, bareHostIsRefusedAndExplicitPlainTextWorks)
 
 struct UnreachableCase {
     const char* name;
-    bool silent; // accepts and never greets; otherwise nothing listens
-    const char* says;
+    bool silent;      // accepts and never greets; otherwise nothing listens
+    const char* says; // after "サーバー 127.0.0.1:port "
 };
 
 class UnreachableServerTest : public ::testing::TestWithParam<UnreachableCase> {};
@@ -334,7 +485,9 @@ TEST_P(UnreachableServerTest, failsWithinItsTimeBound)
                                  QStringLiteral(">") + folder.path()));
         const auto elapsed = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(lib.lastStatus().kind, Kind::Failed);
-        EXPECT_TRUE(lib.lastStatus().description.contains(QString::fromLatin1(GetParam().says)))
+        const QString expected =
+            u"サーバー 127.0.0.1:%1 "_s.arg(port) + QString::fromUtf8(GetParam().says);
+        EXPECT_TRUE(lib.lastStatus().description.contains(expected))
             << lib.lastStatus().description.toStdString();
         EXPECT_LT(elapsed, 2500ms);
         EXPECT_TRUE(folderEntries(folder.path()).isEmpty());
@@ -344,11 +497,12 @@ TEST_P(UnreachableServerTest, failsWithinItsTimeBound)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, UnreachableServerTest,
-    ::testing::Values(UnreachableCase{"nothingListening", false, "Could not connect"},
-                      UnreachableCase{"acceptsButNeverGreets", true, "did not answer in time"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Failures, UnreachableServerTest,
+                         ::testing::Values(UnreachableCase{"nothingListening", false,
+                                                           "に接続できません"},
+                                           UnreachableCase{"acceptsButNeverGreets", true,
+                                                           "から 1 秒間応答がありません"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // --- A large message ----------------------------------------------------------------------
 

@@ -118,9 +118,20 @@ TEST(UnreadableMessage, givesNothingAndSaysWhy)
 {
     QTemporaryDir dir;
     PopMailLibrary lib;
-    for (const QString& path : {dir.filePath(QStringLiteral("missing.eml")), QString()}) {
-        EXPECT_FALSE(lib.ReadMail(path, QString(), QStringLiteral(">") + dir.path()));
-        EXPECT_FALSE(lib.lastReadError().isEmpty());
+    const QString missing = dir.filePath(QStringLiteral("missing.eml"));
+    const struct {
+        QString path;
+        QStringList facts; // the error names what went wrong with which file
+    } rows[] = {
+        {missing, {missing, QStringLiteral("開けません")}},
+        {dir.path(), {dir.path(), QStringLiteral("メッセージとして読み込めません")}},
+        {QString(), {QStringLiteral("指定されていません")}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path.toStdString());
+        EXPECT_FALSE(lib.ReadMail(row.path, QString(), QStringLiteral(">") + dir.path()));
+        for (const QString& fact : row.facts)
+            EXPECT_TRUE(lib.lastReadError().contains(fact)) << lib.lastReadError().toStdString();
     }
 }
 

@@ -80,7 +80,8 @@ TEST(ServerAddressUrl, namesTheMessageNumberAndCanonicalFormIgnoresSpelling)
 struct InvalidCase {
     const char* situation;
     const char* text;
-    const char* explanation; // a word the error must contain, so the user knows what to fix
+    const char* explanation; // what the error must say, so that the user knows what to fix
+    bool quotesTheText;      // the error repeats the text as typed (trimmed)
 };
 
 class InvalidServerText : public ::testing::TestWithParam<InvalidCase> {};
@@ -88,39 +89,48 @@ class InvalidServerText : public ::testing::TestWithParam<InvalidCase> {};
 TEST_P(InvalidServerText, isRefusedWithAnExplanation)
 {
     const InvalidCase& c = GetParam();
-    const ServerAddressParse parsed = parseServerAddress(QString::fromUtf8(c.text));
+    const QString text = QString::fromUtf8(c.text);
+    const ServerAddressParse parsed = parseServerAddress(text);
     EXPECT_FALSE(parsed.address);
     EXPECT_TRUE(parsed.error.contains(QString::fromUtf8(c.explanation), Qt::CaseInsensitive))
         << parsed.error.toStdString();
+    if (c.quotesTheText) {
+        EXPECT_TRUE(parsed.error.contains(u'「' + text.trimmed() + u'」'))
+            << parsed.error.toStdString();
+    }
+    EXPECT_TRUE(parsed.error.endsWith(u'。')) << parsed.error.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, InvalidServerText,
-    ::testing::Values(InvalidCase{"empty", "", "empty"},
-                      InvalidCase{"onlyWhitespace", "  \t ", "empty"},
-                      InvalidCase{"portZero", "pop.example.com:0", "port"},
-                      InvalidCase{"portTooLarge", "pop.example.com:65536", "port"},
-                      InvalidCase{"portNotANumber", "pop.example.com:pop", "port"},
-                      InvalidCase{"portSigned", "pop.example.com:+110", "port"},
-                      InvalidCase{"portMissing", "pop.example.com:", "port"},
-                      InvalidCase{"path", "pop.example.com/inbox", "path"},
-                      InvalidCase{"pathAfterScheme", "pop3s://pop.example.com/1", "path"},
-                      InvalidCase{"query", "pop.example.com?x=1", "path"},
-                      InvalidCase{"userInfo", "user@pop.example.com", "@"},
-                      InvalidCase{"userInfoAfterScheme", "pop3://u:p@pop.example.com", "@"},
-                      InvalidCase{"spaceInside", "pop example.com", "space"},
-                      InvalidCase{"otherScheme", "imap://pop.example.com", "imap"},
-                      InvalidCase{"httpScheme", "https://pop.example.com", "https"},
-                      InvalidCase{"controlCharacter", "pop.example.com\x01", "control"},
-                      InvalidCase{"lineBreakInside", "pop.example\r\n.com", "control"},
-                      InvalidCase{"ipv6WithoutBrackets", "::1", "brackets"},
-                      InvalidCase{"ipv6Unclosed", "[::1", "["},
-                      InvalidCase{"ipv6Invalid", "[::g]", "IPv6"},
-                      InvalidCase{"ipv6JunkAfterBracket", "[::1]x", "port"},
-                      InvalidCase{"invalidHostCharacter", "pop!.example.com", "host name"},
-                      InvalidCase{"emptyLabel", "pop..example.com", "host name"},
-                      InvalidCase{"hyphenAtLabelEnd", "pop-.example.com", "host name"},
-                      InvalidCase{"schemeOnly", "pop3s://", "no host"}),
+    ::testing::Values(
+        InvalidCase{"empty", "", "入力されていません", false},
+        InvalidCase{"onlyWhitespace", "  \t ", "入力されていません", false},
+        InvalidCase{"portZero", "pop.example.com:0", "ポート番号「0」", true},
+        InvalidCase{"portTooLarge", "pop.example.com:65536", "65535", true},
+        InvalidCase{"portNotANumber", "pop.example.com:pop", "ポート番号「pop」", true},
+        InvalidCase{"portSigned", "pop.example.com:+110", "ポート番号「+110」", true},
+        InvalidCase{"portMissing", "pop.example.com:", "ポート番号「」", true},
+        InvalidCase{"path", "pop.example.com/inbox", "パス", true},
+        InvalidCase{"pathAfterScheme", "pop3s://pop.example.com/1", "パス", true},
+        InvalidCase{"query", "pop.example.com?x=1", "パス", true},
+        InvalidCase{"userInfo", "user@pop.example.com", "ユーザー名の欄", true},
+        InvalidCase{"userInfoAfterScheme", "pop3://u:p@pop.example.com", "「@」", true},
+        InvalidCase{"spaceInside", "pop example.com", "空白", true},
+        InvalidCase{"otherScheme", "imap://pop.example.com", "「imap://」は使えません", true},
+        InvalidCase{"httpScheme", "https://pop.example.com", "「https://」は使えません", true},
+        InvalidCase{"controlCharacter", "pop.example.com\x01", "制御文字", false},
+        InvalidCase{"lineBreakInside", "pop.example\r\n.com", "制御文字", false},
+        InvalidCase{"ipv6WithoutBrackets", "::1", "角かっこ", true},
+        InvalidCase{"ipv6Unclosed", "[::1", "「[」が閉じていません", true},
+        InvalidCase{"ipv6Invalid", "[::g]", "「::g」は正しい IPv6 アドレスではありません", true},
+        InvalidCase{"ipv6JunkAfterBracket", "[::1]x", "ポート番号ではない文字", true},
+        InvalidCase{"invalidHostCharacter", "pop!.example.com", "「pop!.example.com」はサーバー名",
+                    true},
+        InvalidCase{"emptyLabel", "pop..example.com", "サーバー名として正しくありません", true},
+        InvalidCase{"hyphenAtLabelEnd", "pop-.example.com", "サーバー名として正しくありません",
+                    true},
+        InvalidCase{"schemeOnly", "pop3s://", "サーバー名がありません", true}),
     [](const auto& param) { return std::string(param.param.situation); });
 
 } // namespace
