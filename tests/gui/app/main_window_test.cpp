@@ -7,6 +7,7 @@
 #include "sweep.h"
 
 #include <QAction>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -82,8 +83,8 @@ TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem)
         QRect twips;
     } rows[] = {
         {window.Label7, {120, 0, 2535, 255}},     {window.Label4, {120, 360, 735, 255}},
-        {window.Label2, {1200, 360, 1575, 255}},  {window.Label5, {240, 720, 615, 255}},
-        {window.Label3, {1200, 720, 1575, 255}},  {window.Label1, {360, 1080, 2175, 495}},
+        {window.Label2, {900, 360, 1950, 255}},  {window.Label5, {240, 720, 615, 255}},
+        {window.Label3, {900, 720, 1950, 255}},  {window.Label1, {360, 1080, 2175, 495}},
         {window.Command1, {120, 1560, 1095, 375}}, {window.Command2, {1560, 1560, 1095, 375}},
     };
     for (const Row& row : rows) {
@@ -92,6 +93,17 @@ TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem)
         EXPECT_EQ(row.widget->geometry(), pixels) << row.widget->objectName().toStdString();
     }
     EXPECT_EQ(window.centralWidget()->size(), QSize(190, 131));
+}
+
+TEST_F(MainWindow, DueTimeAndClockShowInFull)
+{
+    // The widest moment the labels ever show, in the font the program draws with.
+    const QString widest = u"2026/12/28 23:59:59"_s;
+    for (QLabel* label : {window.Label2, window.Label3}) {
+        EXPECT_EQ(QFontInfo(label->font()).family(), u"IPAPGothic"_s);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(widest), label->width());
+        EXPECT_LE(label->geometry().right(), window.centralWidget()->width());
+    }
 }
 
 TEST_F(MainWindow, MenuBarHoldsEveryItemInOrder)
