@@ -71,6 +71,13 @@ const CheckRow kRows[] = {
      {},
      u"60"_s},
     {"JapaneseTexts", u"pop.例え.jp"_s, u"山田　太郎"_s, u"秘密"_s, u"5"_s, {}, u"5"_s},
+    // Texts that would change a statement's shape if they reached it unescaped.
+    {"StatementPunctuation", u"a;b--c/*d*/"_s, u"%_[x]"_s, u"\"dq\"\\;"_s, u"60"_s, {}, u"60"_s},
+    {"ControlCharacters", u"a\tb"_s, u"u"_s + QChar(1) + u"v"_s, u"p"_s + QChar(0x7f), u"60"_s, {},
+     u"60"_s},
+    {"FullAndHalfWidthForms", u"ｐｏｐ．ｅｘａｍｐｌｅ"_s, u"ﾕｰｻﾞｰ"_s, u"ＰＡＳＳ　ｗ"_s, u"60"_s, {},
+     u"60"_s},
+    {"OneMegabyteServer", QString(1 << 20, u'm'), u"u"_s, u"p"_s, u"60"_s, {}, u"60"_s},
 };
 
 class AccountChecks : public AccountDialogTest,
