@@ -11,7 +11,7 @@
 namespace mail {
 
 // Time bounds and trust settings of PopMailLibrary. The defaults are the program's; tests
-// shorten them. See TIMEOUTS.md.
+// shorten them. The README lists the bounds for users.
 struct PopOptions {
     std::chrono::milliseconds connectTimeout{10'000}; // TCP + TLS + greeting + login
     std::chrono::milliseconds stallTimeout{20'000};   // no byte from the server for this long

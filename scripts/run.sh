@@ -11,6 +11,10 @@ cmake --build build --target junkbane junkbane-initdb junkbane_help
 bin=build/bin
 [ -e "$bin/junkbane.mdb" ] || "$bin/junkbane-initdb" "$bin"
 [ -d "$bin/temp" ] || mkdir "$bin/temp"
+# The menu entry and icon, so that the program shows in a desktop's menu.
+if [ "$(id -u)" -eq 0 ]; then
+  desktop/install-desktop-entry.sh "$PWD/$bin/junkbane" >/dev/null
+fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: starting under Xvfb (xvfb-run)."
