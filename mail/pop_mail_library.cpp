@@ -178,9 +178,18 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     const QByteArray uidl = "UIDL " + QByteArray::number(*number);
     const PopSession::Reply uidReply = session.command(uidl, PopSession::Connection::Any, false);
     if (!uidReply.ok()) {
-        if (uidReply.code == CURLE_WEIRD_SERVER_REPLY && uidReply.serverSaidErr())
-            return fail(CallStatus::Kind::NoSuchMessage, noSuchMessage);
-        return fail(CallStatus::Kind::Failed, session.describeFailure(uidReply));
+        if (!(uidReply.code == CURLE_WEIRD_SERVER_REPLY && uidReply.serverSaidErr()))
+            return fail(CallStatus::Kind::Failed, session.describeFailure(uidReply));
+        // "-ERR" to UIDL n: no such message, or a server without UIDL. LIST n tells them
+        // apart; a server without UIDL must not look like an empty mailbox.
+        const QByteArray list = "LIST " + QByteArray::number(*number);
+        if (session.command(list, PopSession::Connection::Any, true).ok())
+            return fail(CallStatus::Kind::Failed,
+                        u"サーバー %1 はメッセージの固有 ID の問い合わせ（UIDL）に対応していません"
+                        u"（「%2」）。このプログラムには UIDL に対応した POP3 サーバーが必要"
+                        u"です。"_s.arg(session.serverName(),
+                                        session.shownText(QString::fromUtf8(uidReply.line))));
+        return fail(CallStatus::Kind::NoSuchMessage, noSuchMessage);
     }
     const std::optional<QByteArray> uid = uidFromReply(uidReply.line, *number);
     if (!uid)
@@ -228,13 +237,21 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     }
     // Curl ends a transfer quietly when the server closes early; the size the server
     // announced catches a message cut short.
-    if (const auto size = announcedSize(retr.line); size && written < *size)
+    const std::optional<qint64> size = announcedSize(retr.line);
+    if (size && written < *size)
         return fail(CallStatus::Kind::Failed,
                     u"サーバー %1 からメッセージ %2 が途中までしか届きませんでした（%4 バイト中 "
                     u"%3 バイト）。しばらくしてからもう一度試してください。"_s
                         .arg(session.serverName(), numberText)
                         .arg(written)
                         .arg(*size));
+    // Without a size, only the reply to the QUIT that follows the message shows that the
+    // connection lasted to the message's end. A part of a message is never judged.
+    if (!size && !session.quitReply())
+        return fail(CallStatus::Kind::Failed,
+                    u"サーバー %1 との接続がメッセージ %2 の途中で切れたため、最後まで受け取れ"
+                    u"ませんでした。しばらくしてからもう一度試してください。"_s.arg(
+                        session.serverName(), numberText));
     if (!flush())
         return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), writeErrno));
     if (!file->closeFile())
@@ -299,8 +316,15 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
 
     const QByteArray dele = "DELE " + QByteArray::number(*target);
     const PopSession::Reply deleted = session.command(dele, PopSession::Connection::Same, true);
-    if (!deleted.ok())
+    if (!deleted.ok()) {
+        if (deleted.code == CURLE_WEIRD_SERVER_REPLY && deleted.serverSaidErr())
+            return fail(CallStatus::Kind::Failed,
+                        u"サーバー %1 がメッセージ %2 の削除を断りました（「%3」）。メッセージは"
+                        u"サーバーに残っています。"_s.arg(
+                            session.serverName(), QString::number(*target),
+                            session.shownText(QString::fromUtf8(deleted.line))));
         return fail(CallStatus::Kind::Failed, session.describeFailure(deleted));
+    }
     // The server only removes the message when the session ends with QUIT.
     const std::optional<QByteArray> quit = session.quitReply();
     if (!quit || !quit->startsWith("+OK")) {

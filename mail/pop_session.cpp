@@ -290,6 +290,13 @@ QString PopSession::describeFailure(const Reply& reply) const
     }
     case CURLE_LOGIN_DENIED: {
         const QString refusal = shownText(QString::fromUtf8(reply.loginRefusal));
+        // Response codes of RFC 3206: the password may well be right.
+        if (reply.loginRefusal.contains("[IN-USE]"))
+            return u"サーバー %1 のメールボックスは別のプログラム（メールソフトなど）が使用中です"
+                   u"（「%2」）。しばらくしてからもう一度試してください。"_s.arg(where, refusal);
+        if (reply.loginRefusal.contains("[SYS/TEMP]"))
+            return u"サーバー %1 で一時的な障害のためログインできません（「%2」）。しばらくして"
+                   u"からもう一度試してください。"_s.arg(where, refusal);
         return u"サーバー %1 でユーザー「%2」のログインが拒否されました%3。ユーザー名とパス"
                u"ワードを確認してください。"_s.arg(
                    where, QString::fromUtf8(m_settings.user),
@@ -315,8 +322,12 @@ QString PopSession::describeFailure(const Reply& reply) const
     case CURLE_SSL_CONNECT_ERROR:
         return u"サーバー %1 と暗号化した接続（TLS）を確立できません%2。ポート番号が合って"
                u"いるか（pop3s:// は通常 995 番）を確認してください。"_s.arg(where, detail);
-    case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
+        if (reply.curlMessage.contains(u"Too large"_s))
+            return u"サーバー %1 から長すぎる応答行が届いたため中止しました%2。POP3 サーバーの"
+                   u"アドレスとポートを確認してください。"_s.arg(where, detail);
+        [[fallthrough]];
+    case CURLE_GOT_NOTHING:
     case CURLE_SEND_ERROR:
     case CURLE_PARTIAL_FILE:
         return u"サーバー %1 との接続が途中で切れました%2。しばらくしてからもう一度試して"
