@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QDialog>
-#include <QFont>
+#include "controls.h"
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <QDialog>
 
 namespace dialogs {
 
@@ -22,16 +19,15 @@ protected:
 };
 
 // The Japanese UI font of the dialogs' labels at the given size.
-QFont labelFont(qreal points);
+inline QFont labelFont(qreal points)
+{
+    return app::uiFont(points);
+}
 
-// Controls placed in twips, with the settings every account dialog gives them: labels hold
-// plain text at the top left without wrapping (line breaks are the texts' own CR LF),
-// text boxes are single-line, in clear and without a length limit of their own, the button
-// is nobody's default (Enter in a text box presses nothing).
+// A label in the UI font at the given size; the other controls are the program's own.
 QLabel* makeLabel(QWidget* parent, const QString& text, qreal points, int left, int top, int width,
                   int height);
-QLineEdit* makeTextBox(QWidget* parent, int left, int top, int width, int height);
-QPushButton* makeButton(QWidget* parent, const QString& caption, int left, int top, int width,
-                        int height);
+using app::makeButton;
+using app::makeTextBox;
 
 } // namespace dialogs
