@@ -18,6 +18,8 @@ struct GErrorDeleter {
 
 std::optional<QString> convertWithIconv(QByteArrayView bytes, const char* charset)
 {
+    if (bytes.isEmpty()) // an empty encoded word; g_convert refuses a null pointer
+        return QString();
     gsize read = 0;
     gsize written = 0;
     GError* rawError = nullptr;
@@ -30,9 +32,21 @@ std::optional<QString> convertWithIconv(QByteArrayView bytes, const char* charse
     return QString::fromUtf8(out.get(), static_cast<qsizetype>(written));
 }
 
+// NUL is valid UTF-8 (an encoded word can carry one as "=00"); it is removed later with the
+// other control characters. glib refuses any NUL, so the stretches between them are checked.
 bool isValidUtf8(QByteArrayView bytes)
 {
-    return g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr);
+    while (!bytes.isEmpty()) {
+        const qsizetype nul = bytes.indexOf('\0');
+        const QByteArrayView stretch = nul < 0 ? bytes : bytes.first(nul);
+        if (!stretch.isEmpty() &&
+            !g_utf8_validate_len(stretch.data(), static_cast<gsize>(stretch.size()), nullptr))
+            return false;
+        if (nul < 0)
+            break;
+        bytes = bytes.sliced(nul + 1);
+    }
+    return true;
 }
 
 // Encoded words may carry an RFC 2231 language ("utf-8*ja"); iconv knows neither that nor
@@ -90,6 +104,25 @@ QByteArray decodeQ(QByteArrayView text)
     return out;
 }
 
+// Where the encoded text that begins at from ends (the position of its "?="), or -1 when no
+// word ends there: at a space, a control or 8-bit byte, or the start of another word, which
+// no encoding produces inside a word (base64 padding before the end, "==?=", is no start).
+// Stopping there keeps each byte of a header looked at a bounded number of times, however
+// many "=?" it holds.
+qsizetype encodedTextEnd(QByteArrayView raw, qsizetype from)
+{
+    for (qsizetype i = from; i + 1 < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '?' && raw[i + 1] == '=')
+            return i;
+        const bool wordStart =
+            c == '=' && raw[i + 1] == '?' && (i + 2 >= raw.size() || raw[i + 2] != '=');
+        if (wordStart || c <= ' ' || c >= 0x7f)
+            return -1;
+    }
+    return -1;
+}
+
 // Finds "=?charset?B|Q?text?=" starting at or after from. Each word is decoded on its own,
 // padding included, which is what keeps a name whole when a word ends in "=" padding.
 std::optional<EncodedWord> findEncodedWord(QByteArrayView raw, qsizetype from)
@@ -104,16 +137,14 @@ std::optional<EncodedWord> findEncodedWord(QByteArrayView raw, qsizetype from)
         const char encoding = raw[q1 + 1];
         if (encoding != 'B' && encoding != 'b' && encoding != 'Q' && encoding != 'q')
             continue;
-        const qsizetype q3 = raw.indexOf(QByteArrayView("?="), q1 + 3);
+        const qsizetype q3 = encodedTextEnd(raw, q1 + 3);
         if (q3 < 0)
-            return std::nullopt;
+            continue;
         const QByteArrayView charset = raw.sliced(start + 2, q1 - start - 2);
         const QByteArrayView text = raw.sliced(q1 + 3, q3 - q1 - 3);
         bool plausible = !charset.isEmpty();
         for (char c : charset)
             plausible = plausible && c > ' ' && c != '?' && c < 0x7f;
-        for (char c : text)
-            plausible = plausible && c > ' ' && c < 0x7f;
         if (!plausible)
             continue;
         EncodedWord word;

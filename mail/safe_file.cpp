@@ -23,6 +23,25 @@ QString errnoText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// The longest start of text that takes at most maxBytes in a file name, cut between
+// characters. Counted forwards, so that a name of megabytes costs one pass, not one per byte.
+QString leadingCharacters(const QString& text, qsizetype maxBytes)
+{
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const qsizetype units =
+            text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate()
+                ? 2
+                : 1;
+        bytes += QFile::encodeName(text.sliced(end, units)).size();
+        if (bytes > maxBytes)
+            break;
+        end += units;
+    }
+    return text.left(end);
+}
+
 } // namespace
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept
@@ -108,17 +127,19 @@ std::optional<NewFile> TargetFolder::createExact(const QString& name, int* saved
     return NewFile(std::move(fd), m_path + u'/' + name);
 }
 
-std::optional<NewFile> TargetFolder::createNumbered(const QString& name, QString* error) const
+std::optional<NewFile> TargetFolder::createNumbered(const QString& name, QString* error)
 {
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString base = dot > 0 ? name.left(dot) : name;
     const QString extension = dot > 0 ? name.mid(dot) : QString();
-    for (int n = 0; n <= kMaxClashNumber; ++n) {
+    for (int n = m_nextNumber.value(name, 0); n <= kMaxClashNumber; ++n) {
         const QString candidate =
             n == 0 ? name : QStringLiteral("%1(%2)%3").arg(base).arg(n).arg(extension);
         int savedErrno = 0;
-        if (auto file = createExact(candidate, &savedErrno))
+        if (auto file = createExact(candidate, &savedErrno)) {
+            m_nextNumber.insert(name, n + 1);
             return file;
+        }
         if (savedErrno != EEXIST) {
             *error =
                 u"フォルダー「%2」にファイル「%1」を作成できません（%3）。空き容量と書き"
@@ -126,6 +147,7 @@ std::optional<NewFile> TargetFolder::createNumbered(const QString& name, QString
             return std::nullopt;
         }
     }
+    m_nextNumber.insert(name, kMaxClashNumber + 1);
     *error = u"フォルダー「%2」にファイル「%1」を作成できません（同じ名前のファイルが多すぎ"
              u"ます）。フォルダー内の不要なファイルを削除してください。"_s.arg(name, m_path);
     return std::nullopt;
@@ -163,8 +185,6 @@ QString safeAttachmentName(const QString& claimed)
             clean += c;
     }
     clean = clean.trimmed();
-    if (clean.isEmpty() || clean == u"." || clean == u"..")
-        clean = QStringLiteral("attachment");
 
     // Shorten from the end of the base name, keeping the extension that says what it is.
     if (QFile::encodeName(clean).size() > kMaxNameBytes) {
@@ -172,12 +192,13 @@ QString safeAttachmentName(const QString& claimed)
         QString extension = dot > 0 ? clean.mid(dot) : QString();
         if (QFile::encodeName(extension).size() > 20)
             extension.clear();
-        QString base = dot > 0 ? clean.left(dot) : clean;
-        while (!base.isEmpty() && QFile::encodeName(base + extension).size() > kMaxNameBytes) {
-            base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
-        }
-        clean = base + extension;
+        const QString base = dot > 0 ? clean.left(dot) : clean;
+        const qsizetype room = kMaxNameBytes - QFile::encodeName(extension).size();
+        // What is left can be ".." (a long name after "..") or end in a space.
+        clean = (leadingCharacters(base, room) + extension).trimmed();
     }
+    if (clean.isEmpty() || clean == u"." || clean == u"..")
+        clean = QStringLiteral("attachment");
     return clean;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -73,7 +74,9 @@ public:
 
     // Creates name in the folder exclusively (never follows or reuses an existing entry);
     // on a clash tries "name(1).ext", "name(2).ext", ... Mode 0600: mail is private.
-    std::optional<NewFile> createNumbered(const QString& name, QString* error) const;
+    // A name asked for again continues after the number it got last time, so that a message
+    // with thousands of parts of one name costs one try per part, not one per earlier part.
+    std::optional<NewFile> createNumbered(const QString& name, QString* error);
 
     // Creates a file with a fresh unique name made of prefix, random text and suffix.
     std::optional<NewFile> createUnique(const QString& prefix, const QString& suffix,
@@ -85,6 +88,7 @@ private:
     QString m_path;
     UniqueFd m_fd;
     QString m_error;
+    QHash<QString, int> m_nextNumber; // requested name -> first clash number still to try
 };
 
 // The file name an attachment may have in the folder: the last path component of what the
