@@ -62,10 +62,13 @@ fi
 
 if [ -x "$build/bin/bench_store_open" ]; then
   run P3 p3.log "$build/bin/bench_store_open"
+  first=$(awk '/first open in the process/ {print $NF}' "$logs/p3.log")
   later=$(awk '/later opens/ {print $NF}' "$logs/p3.log")
   base=$(awk '/baseline: SQLCipher open/ {print $NF}' "$logs/p3.log")
-  if [ -n "$later" ] && [ -n "$base" ]; then
-    rows+=("P3|DbOpen + first statement, later opens|$later ms|$base ms SQLCipher open|$(awk -v a="$later" -v b="$base" 'BEGIN {printf "%.0fx faster than baseline", b / a}')|-")
+  if [ -n "$first" ] && [ -n "$later" ] && [ -n "$base" ]; then
+    rows+=("P3|DbOpen + first statement, first open|$first ms|$base ms SQLCipher open|-|-")
+    met=$(awk -v a="$later" 'BEGIN {print (a <= 3 ? "yes" : "NO")}')
+    rows+=("P3|DbOpen + first statement, later opens|$later ms|$base ms SQLCipher open|$(awk -v a="$later" -v b="$base" 'BEGIN {printf "%.0fx faster (target <= 3 ms)", b / a}')|$met")
   fi
 fi
 
