@@ -11,6 +11,8 @@ packages=(
   fp-utils
   # running: Japanese font, CHM viewer, certificates
   fonts-ipafont-gothic libqt6svg6 xchm ca-certificates
+  # the desktop's opener for the help file: xdg-open, the application-by-type cache, file types
+  xdg-utils desktop-file-utils file
   # tests: GoogleTest, a real POP3 server, certificates, the database shell, a display
   googletest libgtest-dev dovecot-core dovecot-pop3d openssl sqlcipher xvfb xauth imagemagick
   libchm-dev
