@@ -89,7 +89,10 @@ void Form1::onTimer1Timeout()
 void Form1::setStatusLine(const QString& text)
 {
     statusBar()->showMessage(text);
-    statusBar()->setToolTip(text);
+    // The line can carry a server's own words; a tooltip would take markup in them for rich
+    // text, so the text goes in escaped (and wrapped, since the line is often cut short).
+    statusBar()->setToolTip(text.isEmpty() ? QString()
+                                           : u"<p>"_s + text.toHtmlEscaped() + u"</p>"_s);
 }
 
 QString Form1::statusLine() const

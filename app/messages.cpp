@@ -13,6 +13,7 @@ void QtMessages::showMessage(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                     m_owner);
+    box.setTextFormat(Qt::PlainText); // the text may quote a server or a file name: never markup
     box.exec();
 }
 

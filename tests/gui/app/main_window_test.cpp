@@ -3,17 +3,22 @@
 #include "clock.h"
 #include "main_window.h"
 #include "mdl_main.h"
+#include "messages.h"
 #include "recording_messages.h"
 #include "sweep.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -40,7 +45,8 @@ protected:
     MainWindow() { window.Timer1->stop(); } // ticks are driven by hand below
     ~MainWindow() override
     {
-        MdlMain::sel_server = MdlMain::sel_user = MdlMain::sel_pass = MdlMain::sel_time = QVariant();
+        MdlMain::sel_server = MdlMain::sel_user = MdlMain::sel_pass = MdlMain::sel_time =
+            QVariant();
     }
 
     app::SystemClock clock;
@@ -82,9 +88,9 @@ TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem)
         QWidget* widget;
         QRect twips;
     } rows[] = {
-        {window.Label7, {120, 0, 2535, 255}},     {window.Label4, {120, 360, 735, 255}},
-        {window.Label2, {900, 360, 1950, 255}},  {window.Label5, {240, 720, 615, 255}},
-        {window.Label3, {900, 720, 1950, 255}},  {window.Label1, {360, 1080, 2175, 495}},
+        {window.Label7, {120, 0, 2535, 255}},      {window.Label4, {120, 360, 735, 255}},
+        {window.Label2, {900, 360, 1950, 255}},    {window.Label5, {240, 720, 615, 255}},
+        {window.Label3, {900, 720, 1950, 255}},    {window.Label1, {360, 1080, 2175, 495}},
         {window.Command1, {120, 1560, 1095, 375}}, {window.Command2, {1560, 1560, 1095, 375}},
     };
     for (const Row& row : rows) {
@@ -119,8 +125,10 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemInOrder)
             texts.append(item->text());
         return texts;
     };
-    EXPECT_EQ(captions(window.m1), (QStringList{u"受信設定の選択"_s, u"受信設定の登録"_s, u"受信設定の編集"_s}));
-    EXPECT_EQ(captions(window.del), (QStringList{u"アドレスの削除"_s, u"アドレスの追加"_s, u"一覧より削除"_s}));
+    EXPECT_EQ(captions(window.m1),
+              (QStringList{u"受信設定の選択"_s, u"受信設定の登録"_s, u"受信設定の編集"_s}));
+    EXPECT_EQ(captions(window.del),
+              (QStringList{u"アドレスの削除"_s, u"アドレスの追加"_s, u"一覧より削除"_s}));
     EXPECT_EQ(captions(window.etc), (QStringList{u"ヘルプ"_s, u"バージョン情報"_s}));
 }
 
@@ -173,6 +181,46 @@ TEST_F(MainWindow, StatusLineShowsTheLastMailFailure)
     EXPECT_EQ(window.statusLine(), u"受信エラー：接続できません"_s);
     window.setStatusLine(QString());
     EXPECT_TRUE(window.statusLine().isEmpty());
+    EXPECT_TRUE(window.statusBar()->toolTip().isEmpty());
+}
+
+// What a server says reaches the status line and its tooltip; markup in it must show as the
+// characters it is, never be rendered (an image, a link, a table as wide as the screen).
+TEST_F(MainWindow, ServerTextWithMarkupShowsAsWritten)
+{
+    const QString text = u"受信エラー：ログインが拒否されました（「<img src=\"/etc/x.png\"> "
+                         u"<b>&amp;</b> <a href=\"http://x\">here</a>」）"_s;
+    window.setStatusLine(text);
+    EXPECT_EQ(window.statusLine(), text);
+    // How a tooltip decides: markup when the text looks like it, plain text otherwise.
+    const QString tip = window.statusBar()->toolTip();
+    QTextDocument shown;
+    if (Qt::mightBeRichText(tip))
+        shown.setHtml(tip);
+    else
+        shown.setPlainText(tip);
+    EXPECT_EQ(shown.toPlainText(), text);
+    EXPECT_FALSE(tip.contains(u"<img"_s));
+}
+
+// The message box shows its text as plain characters, whatever they look like.
+TEST(QtMessagesBox, ShowsMarkupAsWritten)
+{
+    QWidget owner;
+    app::QtMessages messages(&owner);
+    const QString text = u"エラーのため停止しました\r\n<b>ファイル「<x>.eml」</b>"_s;
+    QString seen;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = box->text();
+        format = box->textFormat();
+        box->accept();
+    });
+    messages.showMessage(text);
+    EXPECT_EQ(seen, text);
+    EXPECT_EQ(format, Qt::PlainText);
 }
 
 } // namespace
