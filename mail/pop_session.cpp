@@ -1,5 +1,7 @@
 #include "pop_session.h"
 
+#include "header_text.h"
+
 #include <algorithm>
 
 namespace mail {
@@ -240,9 +242,14 @@ QString PopSession::serverName() const
 
 QString PopSession::shownText(const QString& text) const
 {
-    if (!m_settings.password.isEmpty() && text.contains(QString::fromUtf8(m_settings.password)))
+    // A reply line may hold anything up to the line limit: escapes, bells, a screenful.
+    const QString clean = removeControlCharacters(text);
+    const QString password = QString::fromUtf8(m_settings.password);
+    if (!password.isEmpty() && (text.contains(password) || clean.contains(password)))
         return QString();
-    return text;
+    if (clean.size() <= kLongestShownText)
+        return clean;
+    return clean.left(kLongestShownText) + u'…';
 }
 
 QString PopSession::describeFailure(const Reply& reply) const

@@ -72,8 +72,10 @@ public:
 
     // The server as the user would read it: "host:port", or "[v6]:port".
     QString serverName() const;
-    // Text from the server fit to show: empty when it contains the password.
+    // Text from the server fit to show: empty when it contains the password, without control
+    // characters, cut after kLongestShownText characters.
     QString shownText(const QString& text) const;
+    static constexpr qsizetype kLongestShownText = 200;
 
 private:
     struct Exchange {

@@ -175,6 +175,31 @@ INSTANTIATE_TEST_SUITE_P(
                     {"pop.example.jp:110", "通信に失敗しました（"}}),
     [](const auto& param) { return std::string(param.param.situation); });
 
+// A server's reply is quoted in the status line: terminal escapes and bells are dropped, a
+// screenful is cut short, and a password hidden behind a control character is still hidden.
+TEST(FailureTextServerWords, areCleanedAndCutShort)
+{
+    const PopSession session(settingsFor(u"pop.example.jp"_s));
+    PopSession::Reply reply;
+    reply.code = CURLE_LOGIN_DENIED;
+
+    reply.loginRefusal = "-ERR \x1b[2J\x07locked\x7f out";
+    QString text = session.describeFailure(reply);
+    EXPECT_TRUE(text.contains(u"（「-ERR [2Jlocked out」）"_s)) << text.toStdString();
+
+    reply.loginRefusal = "-ERR " + QByteArray(100'000, 'x');
+    text = session.describeFailure(reply);
+    EXPECT_TRUE(text.contains(u"（「-ERR "_s + QString(PopSession::kLongestShownText - 5, u'x') +
+                              u"…」）"_s))
+        << text.size();
+    EXPECT_LT(text.size(), PopSession::kLongestShownText + 200);
+
+    reply.loginRefusal = "-ERR wrong s3cret\x01-Pass";
+    text = session.describeFailure(reply);
+    EXPECT_FALSE(text.contains(u"s3cret"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"ログインが拒否されました"_s)) << text.toStdString();
+}
+
 TEST(FailureTextWholeCall, aCallPastItsDeadlineSaysSo)
 {
     PopSession::Settings settings = settingsFor(u"pop.example.jp"_s);
