@@ -220,15 +220,26 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
         pending.clear();
         return true;
     };
+    bool tooLarge = false;
     const PopSession::Sink sink = [&](const char* data, size_t size) {
-        pending.append(data, static_cast<qsizetype>(size));
         written += static_cast<qint64>(size);
+        if (written > m_options.largestMessage) {
+            tooLarge = true;
+            return false;
+        }
+        pending.append(data, static_cast<qsizetype>(size));
         return pending.size() < kWriteBufferBytes || flush();
     };
     // Same connection as the UIDL: the UID just read belongs to the message retrieved.
     const PopSession::Reply retr =
         session.retrieve(*number, sink, PopSession::Connection::Same, true);
     if (!retr.ok()) {
+        if (tooLarge)
+            return fail(CallStatus::Kind::Failed,
+                        u"サーバー %1 のメッセージ %2 が %3 MB を超えても終わらないため、受信を"
+                        u"中止しました。サーバーが正しく動いているか確認してください。"_s
+                            .arg(session.serverName(), numberText)
+                            .arg(m_options.largestMessage >> 20));
         if (writeErrno != 0)
             return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), writeErrno));
         if (retr.code == CURLE_WEIRD_SERVER_REPLY && retr.serverSaidErr())

@@ -17,6 +17,9 @@ struct PopOptions {
     std::chrono::milliseconds stallTimeout{20'000};   // no byte from the server for this long
     std::chrono::milliseconds saveTimeout{120'000};   // a whole SAVE call
     std::chrono::milliseconds deleteTimeout{30'000};  // a whole DELE call
+    // A message still coming past this many bytes is refused: no mail system sends one this
+    // large, and a server that goes on sending would fill the disk within the call's bound.
+    qint64 largestMessage = qint64{1} << 30;
     QString caFile; // certificate authorities to trust instead of the system's; empty: system
 };
 

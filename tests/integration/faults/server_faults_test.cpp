@@ -532,5 +532,41 @@ TEST(SweepServerFaults, uidsThatChangeInEverySessionNeverLeadToADelete)
     EXPECT_GE(server.count("UIDL"), 3);
 }
 
+// A server that never ends a message is stopped at the size no mail has, well within the
+// call's bound: the partial file is removed, nothing is judged or deleted, the sweep goes on.
+TEST(SweepServerFaults, aMessageThatNeverEndsIsStoppedAtTheLargestSize)
+{
+    ScriptedPopServer server;
+    server.setMailbox({{kJunkUid, junkMail()}, {kFriendUid, friendMail()}});
+    Fault endless{
+        .at = Point::Retr, .session = 1, .reply = "+OK\r\nFrom: <spam@junk.example>\r\n\r\n"};
+    endless.flood = 64 * 1024 * 1024;
+    endless.then = Then::Silence;
+    server.setFaults({endless});
+    mail::PopOptions options = shortBounds();
+    options.saveTimeout = 20s; // the size, not the time, must end it
+    options.largestMessage = 4 * 1024 * 1024;
+    SweepRig rig(options);
+    rig.block({kBlockedEntry});
+    SweepRig::selectAccount(accountServer(server), kUser, kPass);
+    rig.controller.start();
+
+    QStringList statusLines;
+    const TickRun run = rig.runUntilWaiting(12, [&](int) { statusLines << rig.statusLine; });
+    ASSERT_TRUE(run.ended);
+    EXPECT_LT(run.longest(), 10s);
+    EXPECT_TRUE(run.leftovers.isEmpty()) << run.leftovers.join(u"; "_s).toStdString();
+    EXPECT_TRUE(rig.messages.shown.isEmpty());
+    const auto stopped = [](const QString& line) {
+        return line.startsWith(kFailurePrefix + u"サーバー 127.0.0.1:"_s) &&
+               line.contains(u"メッセージ 1 が 4 MB を超えても終わらない"_s);
+    };
+    EXPECT_TRUE(std::any_of(statusLines.begin(), statusLines.end(), stopped))
+        << statusLines.join(u"\n"_s).toStdString();
+    EXPECT_TRUE(statusLines.back().isEmpty()) << statusLines.back().toStdString();
+    // The junk is judged and deleted in a later session; the friend stays.
+    EXPECT_EQ(server.uids(), QList<QByteArray>{kFriendUid});
+}
+
 } // namespace
 } // namespace faulttest
