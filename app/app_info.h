@@ -22,7 +22,10 @@ inline constexpr Version kVersion{JUNKBANE_VERSION_MAJOR, JUNKBANE_VERSION_MINOR
 
 inline QString versionText()
 {
-    return QStringLiteral("%1.%2.%3").arg(kVersion.major).arg(kVersion.minor).arg(kVersion.revision);
+    return QStringLiteral("%1.%2.%3")
+        .arg(kVersion.major)
+        .arg(kVersion.minor)
+        .arg(kVersion.revision);
 }
 
 // Twips, the unit of the window layouts, to pixels at 96 dpi.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "clock.h"
-#include "main_window.h"
 #include "mailbox_sweep.h"
+#include "main_window.h"
 #include "pop_mail_library.h"
 
 namespace app {

@@ -67,8 +67,7 @@ void SweepController::act()
         // ">=": a start pressed between the third count and the waiting tick must not leave
         // the count past 3, where the sweep would poll every other second for ever.
         if (retry_count >= 3) {
-            next_run_text =
-                mail::dateText(m_clock.now().addSecs(intervalSeconds())) + kCrLf;
+            next_run_text = mail::dateText(m_clock.now().addSecs(intervalSeconds())) + kCrLf;
             mail_state = mail::StateWaiting;
         } else {
             mail_state = mail::StateSweep;
@@ -94,7 +93,8 @@ void SweepController::waitingTick()
     const QDateTime due = mail::parseDateText(next_run_text.trimmed());
     if (!due.isValid()) {
         throw std::runtime_error(
-            u"次回の受信時刻「%1」を日時として読み戻せません"_s.arg(next_run_text.trimmed()).toStdString());
+            u"次回の受信時刻「%1」を日時として読み戻せません"_s.arg(next_run_text.trimmed())
+                .toStdString());
     }
     // The due time is kept to the second, so the clock is compared to the second as well.
     if (due.toSecsSinceEpoch() < now.toSecsSinceEpoch())
@@ -110,7 +110,8 @@ qint64 SweepController::intervalSeconds() const
     constexpr double kLimit = 100.0 * 366 * 24 * 3600;
     if (!ok || !std::isfinite(seconds) || std::fabs(seconds) > kLimit) {
         throw std::runtime_error(
-            u"受信間隔「%1」が秒数として読めません。受信設定を編集してください"_s.arg(value.toString())
+            u"受信間隔「%1」が秒数として読めません。受信設定を編集してください"_s
+                .arg(value.toString())
                 .toStdString());
     }
     return static_cast<qint64>(std::floor(seconds));

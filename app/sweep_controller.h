@@ -28,9 +28,9 @@ public:
 
     // One timer tick: refresh the labels, then act on the state.
     void tick();
-    void start() { mail_state = mail::StateSweep; }   // Command2
-    void stop() { mail_state = mail::StateIdle; }     // Command1
-    void reset();                                     // m7
+    void start() { mail_state = mail::StateSweep; } // Command2
+    void stop() { mail_state = mail::StateIdle; }   // Command1
+    void reset();                                   // m7
 
     qint16 state() const { return mail_state; }
     qint64 retryCount() const { return retry_count; }

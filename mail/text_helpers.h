@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <QDateTime>
+#include <QString>
 #include <QVariant>
 
 namespace mail {

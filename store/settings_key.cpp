@@ -23,7 +23,8 @@ QByteArray deriveRawKey(const QByteArray& salt)
                                           int(salt.size()), kKdfIterations, kKeyBytes, key);
     if (ok != 1)
         return {};
-    QByteArray text = "x'" + QByteArray(reinterpret_cast<const char*>(key), kKeyBytes).toHex() + "'";
+    QByteArray text =
+        "x'" + QByteArray(reinterpret_cast<const char*>(key), kKeyBytes).toHex() + "'";
     OPENSSL_cleanse(key, sizeof key);
     return text;
 }

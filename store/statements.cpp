@@ -25,8 +25,9 @@ QString quoted(const QString& text)
 QString SqlAccountInsert(const QString& server, const QString& user, const QString& pass,
                          qint64 seconds)
 {
-    return u"insert into cool(d_server,d_user,d_pass,d_time)values('"_s + quoted(server) + u"','"_s +
-           quoted(user) + u"','"_s + quoted(pass) + u"',"_s + QString::number(seconds) + u")"_s;
+    return u"insert into cool(d_server,d_user,d_pass,d_time)values('"_s + quoted(server) +
+           u"','"_s + quoted(user) + u"','"_s + quoted(pass) + u"',"_s + QString::number(seconds) +
+           u")"_s;
 }
 
 QString SqlAccountUpdate(const QString& server, const QString& user, const QString& pass,

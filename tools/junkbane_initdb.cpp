@@ -19,8 +19,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include <unistd.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -56,7 +56,10 @@ int main(int argc, char* argv[])
                              "Creates the empty settings database junkbane.mdb in FOLDER\n"
                              "(by default the folder of this program). An existing file is never "
                              "overwritten.\n");
-        return args.size() == 2 && (args[1] == QLatin1String("-h") || args[1] == QLatin1String("--help")) ? 0 : 2;
+        return args.size() == 2 &&
+                       (args[1] == QLatin1String("-h") || args[1] == QLatin1String("--help"))
+                   ? 0
+                   : 2;
     }
 
     const QString folder = args.size() == 2 ? args[1] : app.applicationDirPath();
@@ -77,7 +80,8 @@ int main(int argc, char* argv[])
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         Database db(raw);
         if (rc != SQLITE_OK) {
-            const QString why = QString::fromUtf8(db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc));
+            const QString why =
+                QString::fromUtf8(db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc));
             db.reset();
             QFile::remove(partial);
             return fail(QStringLiteral("cannot create %1: %2").arg(path, why));
@@ -88,11 +92,13 @@ int main(int argc, char* argv[])
         if (!ok)
             error = QString::fromUtf8(sqlite3_errmsg(db.get()));
         sqlite3_stmt* version = nullptr;
-        if (ok && (sqlite3_prepare_v2(db.get(), "PRAGMA cipher_version", -1, &version, nullptr) != SQLITE_OK ||
+        if (ok && (sqlite3_prepare_v2(db.get(), "PRAGMA cipher_version", -1, &version, nullptr) !=
+                       SQLITE_OK ||
                    sqlite3_step(version) != SQLITE_ROW)) {
             ok = false;
-            error = QStringLiteral("this SQLite has no encryption (not SQLCipher); refusing to write the "
-                                   "settings in clear");
+            error = QStringLiteral(
+                "this SQLite has no encryption (not SQLCipher); refusing to write the "
+                "settings in clear");
         }
         sqlite3_finalize(version);
         for (const char* statement : store::kSchema) {
@@ -111,6 +117,7 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("cannot create %1: %2").arg(path, why));
     }
     QFile::remove(partial);
-    std::printf("junkbane-initdb: created %s with the tables cool and mymailchk\n", qPrintable(path));
+    std::printf("junkbane-initdb: created %s with the tables cool and mymailchk\n",
+                qPrintable(path));
     return 0;
 }

@@ -12,8 +12,8 @@
 #include "edit_account_dialog.h"
 #include "main_window.h"
 #include "mdl_main.h"
-#include "program.h"
 #include "new_account_dialog.h"
+#include "program.h"
 #include "recording_messages.h"
 #include "settings_fixture.h"
 

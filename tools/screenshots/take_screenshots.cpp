@@ -16,9 +16,9 @@
 #include "fonts.h"
 #include "main_window.h"
 #include "mdl_main.h"
-#include "program.h"
 #include "messages.h"
 #include "new_account_dialog.h"
+#include "program.h"
 #include "program_icon.h"
 
 #include <QAbstractButton>

@@ -3,7 +3,6 @@
 #include "block_list_browser.h"
 #include "block_list_menu.h"
 #include "block_list_rows.h"
-#include "statements.h"
 #include "recording_messages.h"
 #include "settings_fixture.h"
 #include "statements.h"

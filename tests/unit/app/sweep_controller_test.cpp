@@ -43,7 +43,10 @@ public:
         return next(copy);
     }
 
-    void then(qint16 result) { script.push_back([result](mail::SweepCounters&) { return result; }); }
+    void then(qint16 result)
+    {
+        script.push_back([result](mail::SweepCounters&) { return result; });
+    }
     void then(Action action) { script.push_back(std::move(action)); }
 
     std::vector<std::string> calls;
@@ -264,7 +267,8 @@ TEST_F(Controller, FailingStepStopsTheSweepWithOneMessage)
     messages.whileShown = [this] { ticks(2); };
     controller.start();
     ticks(3);
-    EXPECT_EQ(messages.shown, QStringList{u"エラーのため停止しました\r\n設定データベースを開けません"_s});
+    EXPECT_EQ(messages.shown,
+              QStringList{u"エラーのため停止しました\r\n設定データベースを開けません"_s});
     EXPECT_EQ(controller.state(), mail::StateIdle);
     EXPECT_EQ(steps.calls.size(), 1u);
 }
@@ -287,7 +291,8 @@ TEST_F(Controller, IntervalReadAsItsWholeNumber)
         controller.reset();
         controller.start();
         ticks(6);
-        EXPECT_EQ(controller.nextRunText(), u"2026/12/07 9:01:30\r\n"_s) << interval.toString().toStdString();
+        EXPECT_EQ(controller.nextRunText(), u"2026/12/07 9:01:30\r\n"_s)
+            << interval.toString().toStdString();
     }
 }
 

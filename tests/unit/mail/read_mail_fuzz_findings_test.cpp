@@ -115,8 +115,9 @@ TEST(EmptyWord, isNoTextAndNoWarning)
     const GLogLevelFlags before = g_log_set_always_fatal(G_LOG_LEVEL_CRITICAL);
     for (const char* charset : {"ISO-2022-JP", "euc-jp", "shift_jis", "x-unknown"}) {
         SCOPED_TRACE(charset);
-        const QByteArray raw =
-            QByteArray("=?") + charset + "?B?" "?= =?UTF-8?B?5bGx55Sw?= <y@example.jp>";
+        const QByteArray raw = QByteArray("=?") + charset +
+                               "?B?"
+                               "?= =?UTF-8?B?5bGx55Sw?= <y@example.jp>";
         EXPECT_EQ(decodeHeaderText(raw), QStringLiteral("山田 <y@example.jp>"));
         EXPECT_EQ(convertFromCharset(QByteArrayView(), charset).value_or(QStringLiteral("?")),
                   QString());

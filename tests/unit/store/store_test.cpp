@@ -80,7 +80,8 @@ TEST_F(Store, PatternDeleteRemovesEveryRowContainingTheText)
     for (const QString& entry : {u"abc"_s, u"xabc"_s, u"abcx"_s, u"ab"_s, u"a%c"_s})
         settings.execute(store::SqlBlockInsert(entry));
     settings.execute(store::SqlBlockDelete(u"abc"_s));
-    EXPECT_EQ(settings.column(store::SqlBlockList(), u"addfrom"_s), (QStringList{u"a%c"_s, u"ab"_s}));
+    EXPECT_EQ(settings.column(store::SqlBlockList(), u"addfrom"_s),
+              (QStringList{u"a%c"_s, u"ab"_s}));
     EXPECT_EQ(settings.column(u"select addfrom from mymailchk where addfrom='a%c'"_s, u"addfrom"_s),
               QStringList{u"a%c"_s})
         << "an insert stores % literally";
@@ -183,8 +184,8 @@ TEST(StoreOpen, RefusesWhatIsNotTheSettingsDatabase)
 
     for (const QString& path : {otherKey, plain, garbage}) {
         const QString failure = storeFailure(path);
-        EXPECT_TRUE(failure.contains(u"パスワードが合わない"_s)) << path.toStdString() << ": "
-                                                            << failure.toStdString();
+        EXPECT_TRUE(failure.contains(u"パスワードが合わない"_s))
+            << path.toStdString() << ": " << failure.toStdString();
         EXPECT_TRUE(failure.contains(QDir::toNativeSeparators(path))) << failure.toStdString();
     }
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 3) << "no file was created";

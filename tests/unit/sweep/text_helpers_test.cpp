@@ -21,12 +21,14 @@ TEST(Reprep, CleansSenderTexts)
         {"display name and address", u"Taro Yamada <taro.yamada@example.co.jp>"_s,
          u"TaroYamada<taro.yamada@example.co.jp>"_s},
         {"hyphen inside the address", u"first-last@example.jp"_s, u"firstlast@example.jp"_s},
-        {"ideographic space and underscore stay", u"山田　太郎 <a_b@x.jp>"_s, u"山田　太郎<a_b@x.jp>"_s},
+        {"ideographic space and underscore stay", u"山田　太郎 <a_b@x.jp>"_s,
+         u"山田　太郎<a_b@x.jp>"_s},
         {"empty", QString(), QString()},
         {"only table characters", u"'\",;:[]{}|=-()%$#!+ `\\"_s, QString()},
         {"full-width forms in the table", u"a＼b～c∥d｜e…f‥g‘h’i´j･k"_s, u"abcdefghijk"_s},
         {"full-width forms outside the table stay", u"ＡＢ＠．＜＞"_s, u"ＡＢ＠．＜＞"_s},
-        {"tab and other ASCII stay", u"a\tb/c?d*e&f^g~h.i_j@k<l>"_s, u"a\tb/c?d*e&f^g~h.i_j@k<l>"_s},
+        {"tab and other ASCII stay", u"a\tb/c?d*e&f^g~h.i_j@k<l>"_s,
+         u"a\tb/c?d*e&f^g~h.i_j@k<l>"_s},
     };
     for (const Row& row : rows)
         EXPECT_EQ(mail::Reprep(row.in).toString(), row.out) << row.situation;
@@ -57,7 +59,8 @@ TEST(Angou, LengthIsTheArgumentRoundedDownPlusOne)
         qsizetype length;
     } rows[] = {{7, 8}, {7.9, 8}, {0, 1}, {-1, 0}, {-0.5, 0}, {u"3"_s, 4}};
     for (const Row& row : rows)
-        EXPECT_EQ(mail::Angou(row.k).toString().size(), row.length) << row.k.toString().toStdString();
+        EXPECT_EQ(mail::Angou(row.k).toString().size(), row.length)
+            << row.k.toString().toStdString();
 }
 
 TEST(Angou, DrawsEveryDigitAndSmallLetterAndNothingElse)
