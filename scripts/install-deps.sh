@@ -16,6 +16,8 @@ packages=(
   # tests: GoogleTest, a real POP3 server, certificates, the database shell, a display
   googletest libgtest-dev dovecot-core dovecot-pop3d openssl sqlcipher xvfb xauth imagemagick
   libchm-dev
+  # screenshots: a window manager draws the frames and titles
+  openbox
   # sanitizers and fuzzing
   clang libclang-rt-14-dev
 )

@@ -6,8 +6,8 @@
 #
 #     tools/screenshots/take-screenshots.sh [BUILD_FOLDER]    (default: build-screenshots)
 #
-# Needs the packages of scripts/install-deps.sh (xvfb, xauth, fonts-ipafont-gothic, dovecot)
-# and openbox; without openbox the windows are shot without frames.
+# Needs the packages of scripts/install-deps.sh (xvfb, xauth, fonts-ipafont-gothic, dovecot,
+# openbox); without openbox the windows are shot without frames.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
