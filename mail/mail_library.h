@@ -18,8 +18,8 @@ struct CallStatus {
         Failed,        // connection, TLS, login, time-out, protocol: description says which
     };
     Kind kind = Kind::Ok;
-    QString
-        description; // what happened, in Japanese, so that a person can act on it; empty when Ok
+    // What happened, in Japanese, so that a person can act on it; empty when Ok.
+    QString description;
 };
 
 // The two calls the sweep makes, as the sweep sees them. The real one is PopMailLibrary;
