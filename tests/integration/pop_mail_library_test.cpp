@@ -2,7 +2,7 @@
 
 #include "dovecot_fixture.h"
 #include "pop_mail_library.h"
-#include "scripted_server.h"
+#include "scripted_pop_server.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -461,13 +461,14 @@ class UnreachableServerTest : public ::testing::TestWithParam<UnreachableCase> {
 
 TEST_P(UnreachableServerTest, failsWithinItsTimeBound)
 {
-    std::optional<SilentServer> silent;
+    std::optional<faulttest::ScriptedPopServer> silent;
     quint16 port = 0;
     if (GetParam().silent) {
         silent.emplace();
+        silent->neverGreet();
         port = silent->port();
     } else {
-        SilentServer closed; // take a free port, then close it again
+        faulttest::ScriptedPopServer closed; // take a free port, then close it again
         port = closed.port();
     }
     QTemporaryDir folder;
@@ -493,7 +494,7 @@ TEST_P(UnreachableServerTest, failsWithinItsTimeBound)
         EXPECT_TRUE(folderEntries(folder.path()).isEmpty());
     }
     if (silent) {
-        EXPECT_EQ(silent->acceptedConnections(), 3);
+        EXPECT_EQ(silent->sessions(), 3);
     }
 }
 

@@ -4,7 +4,7 @@
 // no box opens, nothing is deleted, and the status line says why until a call succeeds.
 
 #include "dovecot_fixture.h"
-#include "scripted_server.h"
+#include "scripted_pop_server.h"
 #include "sweep_rig.h"
 #include "test_mail.h"
 
@@ -177,7 +177,8 @@ TEST(SweepConnections, failedFetchesAreShownCountedAndClearedOnceTheAccountWorks
     mail::DovecotFixture server;
     server.start();
     RefusingPort refusing;
-    mail::SilentServer silent;
+    faulttest::ScriptedPopServer silent;
+    silent.neverGreet();
 
     const QString rightServer = u"127.0.0.1:%1"_s.arg(server.port());
     const FailureRow rows[] = {
@@ -193,7 +194,7 @@ TEST(SweepConnections, failedFetchesAreShownCountedAndClearedOnceTheAccountWorks
         SweepRig rig(shortBounds(server.caFile()));
         rig.block(kEntries);
         SweepRig::selectAccount(row.server, server.user(), row.pass);
-        const int acceptedBefore = silent.acceptedConnections();
+        const int acceptedBefore = silent.sessions();
 
         rig.controller.start();
         const TickRun failing = rig.runUntilWaiting(30);
@@ -209,7 +210,7 @@ TEST(SweepConnections, failedFetchesAreShownCountedAndClearedOnceTheAccountWorks
         EXPECT_TRUE(rig.messages.fatal.isEmpty());
         EXPECT_TRUE(failing.leftovers.isEmpty()) << failing.leftovers.join(u"; "_s).toStdString();
         if (row.silent) {
-            EXPECT_GE(silent.acceptedConnections() - acceptedBefore, 2);
+            EXPECT_GE(silent.sessions() - acceptedBefore, 2);
         }
 
         // The user mends the account; the next run sweeps from number 1 and clears the line.

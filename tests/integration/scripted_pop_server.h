@@ -65,6 +65,11 @@ public:
     // Everything below may be called while the server runs; the server reads it at each step.
     void setMailbox(std::vector<Message> messages);
     void setFaults(std::vector<Fault> faults);
+    // Accepts every connection and never says a word: a server that hangs before greeting.
+    void neverGreet()
+    {
+        setFaults({Fault{.at = Point::Greeting, .reply = QByteArray(), .then = Then::Silence}});
+    }
     // Runs in the server thread at the start of each session, before the greeting, with the
     // mailbox: lets a test reassign UIDs between sessions.
     void setSessionHook(std::function<void(int session, std::vector<Message>&)> hook);
