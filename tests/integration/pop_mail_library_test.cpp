@@ -462,14 +462,15 @@ class UnreachableServerTest : public ::testing::TestWithParam<UnreachableCase> {
 TEST_P(UnreachableServerTest, failsWithinItsTimeBound)
 {
     std::optional<faulttest::ScriptedPopServer> silent;
+    std::optional<faulttest::RefusingPort> refusing;
     quint16 port = 0;
     if (GetParam().silent) {
         silent.emplace();
         silent->neverGreet();
         port = silent->port();
     } else {
-        faulttest::ScriptedPopServer closed; // take a free port, then close it again
-        port = closed.port();
+        refusing.emplace();
+        port = refusing->port();
     }
     QTemporaryDir folder;
     PopOptions options;

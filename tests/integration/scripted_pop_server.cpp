@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace faulttest {
 
@@ -19,7 +20,39 @@ namespace {
 
 constexpr qsizetype kFloodChunk = 64 * 1024;
 
+// A new TCP socket bound to a free port on 127.0.0.1, and that port; nothing on failure (the
+// socket is closed again).
+std::optional<std::pair<int, quint16>> bindLoopback()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return std::nullopt;
+    }
+    return std::pair{fd, ntohs(addr.sin_port)};
+}
+
 } // namespace
+
+RefusingPort::RefusingPort()
+{
+    const auto bound = bindLoopback();
+    if (!bound)
+        throw std::runtime_error("no port on 127.0.0.1 could be reserved");
+    m_fd = bound->first;
+    m_port = bound->second;
+}
+
+RefusingPort::~RefusingPort()
+{
+    ::close(m_fd);
+}
 
 QByteArray dotStuffed(const QByteArray& content)
 {
@@ -150,20 +183,16 @@ private:
 
 ScriptedPopServer::ScriptedPopServer()
 {
-    m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (m_listenFd < 0 || bind(m_listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(m_listenFd, 8) != 0 ||
-        getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
-        pipe2(m_wakeFds, O_CLOEXEC) != 0) {
+    const auto bound = bindLoopback();
+    if (bound) {
+        m_listenFd = bound->first;
+        m_port = bound->second;
+    }
+    if (!bound || listen(m_listenFd, 8) != 0 || pipe2(m_wakeFds, O_CLOEXEC) != 0) {
         if (m_listenFd >= 0)
             ::close(m_listenFd);
         throw std::runtime_error("the scripted POP3 server could not listen");
     }
-    m_port = ntohs(addr.sin_port);
     m_thread = std::thread([this] { run(); });
 }
 

@@ -106,6 +106,22 @@ private:
     std::thread m_thread;
 };
 
+// A port on 127.0.0.1 that refuses connections: bound, so that nobody else takes it, but not
+// listening. Throws std::runtime_error when no port can be reserved.
+class RefusingPort {
+public:
+    RefusingPort();
+    ~RefusingPort();
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+
+    quint16 port() const noexcept { return m_port; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+};
+
 // The message as RETR sends it: lines starting with "." get another ".", the body ends with
 // CRLF (added when the message lacks it), then ".\r\n".
 QByteArray dotStuffed(const QByteArray& content);

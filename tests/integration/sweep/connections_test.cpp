@@ -10,11 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <vector>
 
 namespace sweeptest {
@@ -48,37 +43,6 @@ const std::vector<bool> kVerdicts = {true, false, true};
 
 // The states of a run in which every fetch fails: "SAVE 0", then number 1 twice.
 const std::vector<qint16> kNothingFetched = expectedStates(RunBegins::FromStart, {});
-
-// A port on 127.0.0.1 that refuses connections: bound, so that nobody else takes it, but not
-// listening.
-class RefusingPort {
-public:
-    RefusingPort()
-    {
-        m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof addr;
-        if (m_fd < 0 || bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &length) != 0)
-            ADD_FAILURE() << "cannot reserve a port";
-        m_port = ntohs(addr.sin_port);
-    }
-    ~RefusingPort()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    RefusingPort(const RefusingPort&) = delete;
-    RefusingPort& operator=(const RefusingPort&) = delete;
-
-    quint16 port() const { return m_port; }
-
-private:
-    int m_fd = -1;
-    quint16 m_port = 0;
-};
 
 // --- Trust -------------------------------------------------------------------------------
 
@@ -176,7 +140,7 @@ TEST(SweepConnections, failedFetchesAreShownCountedAndClearedOnceTheAccountWorks
 {
     mail::DovecotFixture server;
     server.start();
-    RefusingPort refusing;
+    faulttest::RefusingPort refusing;
     faulttest::ScriptedPopServer silent;
     silent.neverGreet();
 
