@@ -57,11 +57,14 @@ QByteArray redactedCommand(const QByteArray& line)
 
 PopSession::PopSession(Settings settings) : m_settings(std::move(settings))
 {
-    if (ensureCurlGlobalInit())
-        m_curl.reset(curl_easy_init());
+    if (ensureCurlGlobalInit()) {
+        m_multi.reset(curl_multi_init());
+        if (m_multi)
+            m_curl.reset(curl_easy_init());
+    }
 }
 
-PopSession::~PopSession() = default; // curl_easy_cleanup sends QUIT on an open connection
+PopSession::~PopSession() = default; // curl_multi_cleanup sends QUIT on an open connection
 
 PopSession::Reply PopSession::command(const QByteArray& line, Connection connection, bool last)
 {
@@ -143,7 +146,7 @@ PopSession::Reply PopSession::perform(const QByteArray& url, const char* customR
     // what commits deletions) is sent, and its reply seen, before the call returns.
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, last ? 1L : 0L);
 
-    reply.code = curl_easy_perform(h);
+    reply.code = transfer();
     m_sink = nullptr;
     reply.curlMessage = QString::fromUtf8(m_errorBuffer).trimmed();
 
@@ -170,6 +173,37 @@ PopSession::Reply PopSession::perform(const QByteArray& url, const char* customR
         }
     }
     return reply;
+}
+
+// curl_easy_perform looks at the clock only once a second while it waits for a reply, which
+// stretched a stall bound of n seconds to as much as n + 1 (or past the whole call's bound).
+// Waiting in short slices lets curl see each bound run out when it does.
+CURLcode PopSession::transfer()
+{
+    constexpr int kSliceMs = 50;
+    CURLM* multi = m_multi.get();
+    CURL* h = m_curl.get();
+    if (curl_multi_add_handle(multi, h) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    CURLcode result = CURLE_FAILED_INIT;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            break;
+        bool done = false;
+        int queued = 0;
+        while (const CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == h) {
+                result = message->data.result;
+                done = true;
+            }
+        }
+        if (done || running == 0 ||
+            curl_multi_poll(multi, nullptr, 0, kSliceMs, nullptr) != CURLM_OK)
+            break;
+    }
+    curl_multi_remove_handle(multi, h);
+    return result;
 }
 
 QByteArray PopSession::firstReplyTo(const QByteArray& command) const

@@ -88,6 +88,8 @@ private:
     void onDebug(curl_infotype type, const char* data, size_t size);
     // The first reply line to command (the whole line as sent) in the current perform.
     QByteArray firstReplyTo(const QByteArray& command) const;
+    // Runs the transfer set up on m_curl to its end.
+    CURLcode transfer();
 
     static int debugCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* self);
     static size_t writeCallback(char* data, size_t size, size_t count, void* self);
@@ -96,6 +98,9 @@ private:
 
     Settings m_settings;
     Clock::time_point m_started = Clock::now(); // the whole call's bound counts from here
+    // The connection cache lives in the multi handle, so that it outlasts each command; it is
+    // declared first so that it is cleaned up last, which says QUIT on a connection still open.
+    CurlMulti m_multi;
     CurlEasy m_curl;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
     std::vector<Exchange> m_transcript;
