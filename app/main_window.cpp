@@ -4,6 +4,7 @@
 #include "controls.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,8 +18,8 @@ using app::makeLabel;
 using app::twips;
 
 Form1::Form1(const app::Clock& clock, mail::SweepSteps& steps, app::Messages& messages,
-             QWidget* parent)
-    : QMainWindow(parent), m_controller(clock, steps, messages, *this)
+             app::StepRunner& runner, std::shared_ptr<mail::CancelFlag> cancel, QWidget* parent)
+    : QMainWindow(parent), m_controller(clock, steps, messages, *this, runner, std::move(cancel))
 {
     setFont(app::uiFont(9));
 
@@ -79,6 +80,13 @@ void Form1::setOpener(QAction* item, std::function<void()> open)
 {
     item->setEnabled(true);
     connect(item, &QAction::triggered, this, std::move(open));
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Timer1->stop();
+    m_controller.shutdown();
+    QMainWindow::closeEvent(event);
 }
 
 void Form1::onTimer1Timeout()

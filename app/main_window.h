@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -15,15 +16,19 @@ class QTimer;
 namespace app {
 class Clock;
 class Messages;
+class StepRunner;
 } // namespace app
 
 // The main window: the selected user, the counters, the due time and the clock, start and
-// stop, and the menu that opens every dialog. Its one-second timer drives the sweep.
+// stop, and the menu that opens every dialog. Its one-second timer drives the sweep, whose
+// steps run on the runner beside the window.
 class Form1 : public QMainWindow, private app::SweepView {
     Q_OBJECT
 
 public:
     Form1(const app::Clock& clock, mail::SweepSteps& steps, app::Messages& messages,
+          app::StepRunner& runner,
+          std::shared_ptr<mail::CancelFlag> cancel = std::make_shared<mail::CancelFlag>(),
           QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -61,6 +66,10 @@ public:
 
 public Q_SLOTS:
     void onTimer1Timeout();
+
+protected:
+    // Closing the window cancels the step that runs and waits for it: nothing half done stays.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setLabel1(const QString& text) override;

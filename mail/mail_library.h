@@ -16,6 +16,7 @@ struct CallStatus {
         Ok,            // the command was carried out
         NoSuchMessage, // the server has no message at that number: the ordinary end of a sweep
         Failed,        // connection, TLS, login, time-out, protocol: description says which
+        Cancelled,     // stopped from outside (stop, reset, closing): nothing was committed
     };
     Kind kind = Kind::Ok;
     // What happened, in Japanese, so that a person can act on it; empty when Ok.

@@ -115,6 +115,9 @@ CallStatus PopMailLibrary::lastStatus() const
 
 MailResult PopMailLibrary::fail(CallStatus::Kind kind, const QString& description)
 {
+    // Whatever went wrong on the way out, a call that was told to stop was stopped.
+    if (m_options.cancel && m_options.cancel->raised())
+        kind = CallStatus::Kind::Cancelled;
     m_status = CallStatus{kind, description};
     return std::nullopt;
 }
@@ -162,7 +165,8 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
 
     PopSession session(PopSession::Settings{
         *server.address, user.toUtf8(), pass.toUtf8(), m_options.caFile, m_options.connectTimeout,
-        m_options.stallTimeout, PopSession::Clock::now() + m_options.saveTimeout});
+        m_options.stallTimeout, PopSession::Clock::now() + m_options.saveTimeout,
+        m_options.cancel.get()});
     const QString noSuchMessage =
         u"サーバー %1 にメッセージ %2 はありません。"_s.arg(session.serverName(), numberText);
 
@@ -291,7 +295,8 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
 
     PopSession session(PopSession::Settings{
         *server.address, user.toUtf8(), pass.toUtf8(), m_options.caFile, m_options.connectTimeout,
-        m_options.stallTimeout, PopSession::Clock::now() + m_options.deleteTimeout});
+        m_options.stallTimeout, PopSession::Clock::now() + m_options.deleteTimeout,
+        m_options.cancel.get()});
 
     const QByteArray uidl = "UIDL " + QByteArray::number(number);
     const PopSession::Reply uidReply = session.command(uidl, PopSession::Connection::Any, false);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "cancel_flag.h"
 #include "mail_library.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace mail {
@@ -21,6 +23,8 @@ struct PopOptions {
     // large, and a server that goes on sending would fill the disk within the call's bound.
     qint64 largestMessage = qint64{1} << 30;
     QString caFile; // certificate authorities to trust instead of the system's; empty: system
+    // Raised from another thread, it ends the call in progress at once (nothing committed).
+    std::shared_ptr<const CancelFlag> cancel = nullptr;
 };
 
 // The mail library over POP3 (libcurl) and GMime: saves one message per call, deletes the

@@ -91,6 +91,10 @@ PopSession::Reply PopSession::perform(const QByteArray& url, const char* customR
         reply.code = CURLE_FAILED_INIT;
         return reply;
     }
+    if (cancelled()) {
+        reply.code = CURLE_ABORTED_BY_CALLBACK;
+        return reply;
+    }
     const auto remaining =
         std::chrono::duration_cast<std::chrono::milliseconds>(m_settings.deadline - Clock::now());
     if (remaining.count() <= 0) {
@@ -187,6 +191,12 @@ CURLcode PopSession::transfer()
         return CURLE_FAILED_INIT;
     CURLcode result = CURLE_FAILED_INIT;
     for (;;) {
+        // Taken out of the multi handle in the middle of its transfer, the easy handle's
+        // connection is closed as a dead one: no QUIT, so a DELE already sent is not committed.
+        if (cancelled()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK)
             break;
@@ -204,6 +214,11 @@ CURLcode PopSession::transfer()
     }
     curl_multi_remove_handle(multi, h);
     return result;
+}
+
+bool PopSession::cancelled() const
+{
+    return m_settings.cancel && m_settings.cancel->raised();
 }
 
 QByteArray PopSession::firstReplyTo(const QByteArray& command) const
@@ -299,6 +314,8 @@ QString PopSession::describeFailure(const Reply& reply) const
     switch (reply.code) {
     case CURLE_OK:
         return QString();
+    case CURLE_ABORTED_BY_CALLBACK:
+        return u"サーバー %1 とのやり取りを途中で中止しました。"_s.arg(where);
     case CURLE_FAILED_INIT:
         return u"通信ライブラリ（libcurl）を初期化できません。メモリが不足している可能性が"
                u"あります。プログラムを起動し直してください。"_s;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cancel_flag.h"
 #include "curl_handles.h"
 #include "server_address.h"
 
@@ -30,6 +31,9 @@ public:
         std::chrono::milliseconds connectTimeout{0};
         std::chrono::milliseconds stallTimeout{0};
         Clock::time_point deadline; // the whole call ends by then, whatever it is doing
+        // When raised, the transfer in progress ends at once and no command goes out; the
+        // connection is dropped without QUIT. May be null.
+        const CancelFlag* cancel = nullptr;
     };
 
     // Receives the body of a multi-line reply piece by piece; false stops the transfer.
@@ -88,8 +92,9 @@ private:
     void onDebug(curl_infotype type, const char* data, size_t size);
     // The first reply line to command (the whole line as sent) in the current perform.
     QByteArray firstReplyTo(const QByteArray& command) const;
-    // Runs the transfer set up on m_curl to its end.
+    // Runs the transfer set up on m_curl to its end, or until the cancel flag is raised.
     CURLcode transfer();
+    bool cancelled() const;
 
     static int debugCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* self);
     static size_t writeCallback(char* data, size_t size, size_t count, void* self);

@@ -98,7 +98,8 @@ DatabaseHandle openHandle(const QString& path)
         throw StoreError(
             QStringLiteral("設定データベース %1 を開けません：%2")
                 .arg(QDir::toNativeSeparators(path),
-                     db ? lastMessage(db.get()) : QString::fromUtf8(sqlite3_errstr(rc))));
+                     db ? lastMessage(db.get()) : QString::fromUtf8(sqlite3_errstr(rc))),
+            rc);
     }
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     return db;
@@ -111,9 +112,11 @@ void requireCipher(sqlite3* db)
     sqlite3_prepare_v2(db, "PRAGMA cipher_version", -1, &raw, nullptr);
     StatementHandle statement(raw);
     if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) {
-        throw StoreError(QStringLiteral(
-            "このプログラムは暗号化に対応していない SQLite で動いています。"
-            "設定データベースを保護できないため開きません（PRAGMA cipher_version が空です）"));
+        throw StoreError(
+            QStringLiteral(
+                "このプログラムは暗号化に対応していない SQLite で動いています。"
+                "設定データベースを保護できないため開きません（PRAGMA cipher_version が空です）"),
+            SQLITE_ERROR);
     }
 }
 
@@ -127,7 +130,7 @@ DatabaseHandle openKeyed(const QString& path, const QByteArray& key)
 {
     DatabaseHandle db = openHandle(path);
     if (sqlite3_key(db.get(), key.constData(), int(key.size())) != SQLITE_OK)
-        throw StoreError(cannotRead(path, lastMessage(db.get())));
+        throw StoreError(cannotRead(path, lastMessage(db.get())), SQLITE_NOTADB);
     requireCipher(db.get());
     return db;
 }
@@ -158,21 +161,23 @@ void Recordset::step()
     }
     m_eof = true;
     if (rc != SQLITE_DONE) {
-        throw StoreError(statementFailure(m_db.get()));
+        throw StoreError(statementFailure(m_db.get()), sqlite3_extended_errcode(m_db.get()));
     }
 }
 
 void Recordset::moveNext()
 {
     if (m_eof)
-        throw StoreError(QStringLiteral("設定データベースの結果の終わりを越えて読もうとしました"));
+        throw StoreError(QStringLiteral("設定データベースの結果の終わりを越えて読もうとしました"),
+                         SQLITE_MISUSE);
     step();
 }
 
 QVariant Recordset::value(const QString& column) const
 {
     if (m_eof)
-        throw StoreError(QStringLiteral("設定データベースの結果に現在の行がありません"));
+        throw StoreError(QStringLiteral("設定データベースの結果に現在の行がありません"),
+                         SQLITE_MISUSE);
     sqlite3_stmt* s = m_statement.get();
     const int count = sqlite3_column_count(s);
     for (int i = 0; i < count; ++i) {
@@ -194,7 +199,8 @@ QVariant Recordset::value(const QString& column) const
             return QVariant();
         }
     }
-    throw StoreError(QStringLiteral("設定データベースの結果に列 %1 がありません").arg(column));
+    throw StoreError(QStringLiteral("設定データベースの結果に列 %1 がありません").arg(column),
+                     SQLITE_RANGE);
 }
 
 Connection::Connection(DatabaseHandle db) : m_db(std::move(db)) {}
@@ -204,7 +210,8 @@ std::unique_ptr<Connection> Connection::open(const QString& filePath)
     if (!QFileInfo(filePath).isFile()) {
         throw StoreError(QStringLiteral("設定データベース %1 がありません。"
                                         "junkbane-initdb で作成してください")
-                             .arg(QDir::toNativeSeparators(filePath)));
+                             .arg(QDir::toNativeSeparators(filePath)),
+                         SQLITE_CANTOPEN);
     }
 
     // The remembered raw key skips the password's slow derivation; should it ever not fit
@@ -218,14 +225,15 @@ std::unique_ptr<Connection> Connection::open(const QString& filePath)
             if (rc == SQLITE_OK)
                 return std::make_unique<Connection>(std::move(db));
             if (rc != SQLITE_NOTADB) // locked, unreadable, damaged: the key is not the question
-                throw StoreError(statementFailure(db.get()));
+                throw StoreError(statementFailure(db.get()), sqlite3_extended_errcode(db.get()));
         }
     }
 
     DatabaseHandle db = openKeyed(filePath, QByteArray(kDatabasePassword));
     if (const int rc = proveKey(db.get()); rc != SQLITE_OK) {
         throw StoreError(rc == SQLITE_NOTADB ? cannotRead(filePath, lastMessage(db.get()))
-                                             : statementFailure(db.get()));
+                                             : statementFailure(db.get()),
+                         sqlite3_extended_errcode(db.get()));
     }
     return std::make_unique<Connection>(std::move(db));
 }
@@ -235,7 +243,8 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& statement)
     // The store reads a statement only up to a NUL: what follows would silently vanish.
     if (statement.contains(QChar(0)))
         throw StoreError(
-            QStringLiteral("設定データベースへの命令に使えない文字（NUL）が含まれています"));
+            QStringLiteral("設定データベースへの命令に使えない文字（NUL）が含まれています"),
+            SQLITE_ERROR);
     const QByteArray text = statement.toUtf8();
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
@@ -243,12 +252,15 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& statement)
     StatementHandle prepared(raw);
     if (rc != SQLITE_OK || !prepared) {
         throw StoreError(rc != SQLITE_OK ? statementFailure(m_db.get())
-                                         : QStringLiteral("設定データベースへの命令が空です"));
+                                         : QStringLiteral("設定データベースへの命令が空です"),
+                         rc != SQLITE_OK ? sqlite3_extended_errcode(m_db.get()) : SQLITE_ERROR);
     }
     // Exactly one statement runs per call: text after the first one is refused, never run.
     if (tail && !isBlank(tail)) {
-        throw StoreError(QStringLiteral(
-            "設定データベースへの命令に二つ目の文が含まれていたため実行しませんでした"));
+        throw StoreError(
+            QStringLiteral(
+                "設定データベースへの命令に二つ目の文が含まれていたため実行しませんでした"),
+            SQLITE_ERROR);
     }
     return std::make_unique<Recordset>(m_db, std::move(prepared));
 }

@@ -169,10 +169,6 @@ int main(int argc, char* argv[])
         QString status;
         mail::MailboxSweep sweep(
             library, mail::MailboxSweep::Hooks{
-                         .account =
-                             [] {
-                                 return mail::Account{u"x"_s, u"u"_s, {}};
-                             },
                          .folder = [] { return bench::SettingsBeside::folder(); },
                          .statusLine = [&status](const QString& text) { status = text; },
                      });
@@ -181,7 +177,7 @@ int main(int argc, char* argv[])
             mail::SweepCounters counters{1, 0};
             QElapsedTimer timer;
             timer.start();
-            const qint16 state = sweep.mail_koi2(counters);
+            const qint16 state = sweep.mail_koi2(counters, {u"x"_s, u"u"_s, {}});
             const double ms = bench::elapsedMs(timer);
             if (state != mail::StateSweep)
                 bench::fail(u"the sweep judged %1 blocked"_s.arg(sender));

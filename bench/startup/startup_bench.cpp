@@ -96,7 +96,7 @@ int main(int argc, char* argv[])
 
     std::vector<Program> programs{
         {"junkbane (the real program)", QStringLiteral(JUNKBANE_PROGRAM), {}, {}},
-        {"harness mirroring app/main.cpp", here + u"bench_startup_app"_s, {}, {}},
+        {"the program's start-up, phases stamped", here + u"bench_startup_app"_s, {}, {}},
         {"baseline: empty QMainWindow", here + u"bench_startup_empty"_s, {}, {}},
     };
     // The harness is built only with the dialogs; without it the two others still compare.

@@ -81,15 +81,11 @@ int child(quint16 port, int number, const QString& user, const QString& password
         mail::PopMailLibrary library;
         mail::MailboxSweep sweep(
             library, mail::MailboxSweep::Hooks{
-                         .account =
-                             [serverText, user, password] {
-                                 return mail::Account{serverText, user, password};
-                             },
                          .folder = [] { return bench::SettingsBeside::folder(); },
                          .statusLine = [&status](const QString& text) { status = text; },
                      });
         mail::SweepCounters counters{number, 0};
-        const qint16 state = sweep.mail_koi2(counters);
+        const qint16 state = sweep.mail_koi2(counters, {serverText, user, password});
         if (state != mail::StateSweep || !status.isEmpty() ||
             bench::SettingsBeside::leftovers() != 0) {
             std::fprintf(stderr, "the sweep step failed (state %d, %lld files left): %s\n", state,

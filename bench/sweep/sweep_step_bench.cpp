@@ -38,16 +38,11 @@ struct Transport {
 class SweepRunner {
 public:
     SweepRunner(const mail::DovecotFixture& server, const QString& serverText)
-        : m_library(options(server)),
-          m_sweep(m_library,
-                  mail::MailboxSweep::Hooks{
-                      .account =
-                          [&server, serverText] {
-                              return mail::Account{serverText, server.user(), server.password()};
-                          },
-                      .folder = [] { return bench::SettingsBeside::folder(); },
-                      .statusLine = [this](const QString& text) { m_status = text; },
-                  })
+        : m_account{serverText, server.user(), server.password()}, m_library(options(server)),
+          m_sweep(m_library, mail::MailboxSweep::Hooks{
+                                 .folder = [] { return bench::SettingsBeside::folder(); },
+                                 .statusLine = [this](const QString& text) { m_status = text; },
+                             })
     {
     }
 
@@ -56,7 +51,7 @@ public:
         mail::SweepCounters counters{1, 0};
         QElapsedTimer timer;
         timer.start();
-        const qint16 state = m_sweep.mail_koi2(counters);
+        const qint16 state = m_sweep.mail_koi2(counters, m_account);
         const double ms = bench::elapsedMs(timer);
         if (state != mail::StateSweep || counters.mail_no != 2 || !m_status.isEmpty())
             bench::fail(
@@ -77,6 +72,7 @@ private:
         return o;
     }
 
+    mail::Account m_account;
     mail::PopMailLibrary m_library;
     mail::MailboxSweep m_sweep;
     QString m_status;

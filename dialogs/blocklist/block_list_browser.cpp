@@ -83,7 +83,8 @@ void Form5::pick(QListWidgetItem* item)
         const qint64 id = item->data(Qt::UserRole).toLongLong(&isNumber);
         if (!isNumber) {
             throw store::StoreError(
-                u"ブロックリストの項目「%1」に行番号がないため削除できません"_s.arg(item->text()));
+                u"ブロックリストの項目「%1」に行番号がないため削除できません"_s.arg(item->text()),
+                store::StoreError::kError);
         }
         DbOpen();
         const auto release = qScopeGuard([this] { DbClose(); });

@@ -14,12 +14,13 @@
 #include "dovecot_fixture.h"
 #include "edit_account_dialog.h"
 #include "fonts.h"
+#include "launch.h"
 #include "main_window.h"
 #include "mdl_main.h"
-#include "messages.h"
 #include "new_account_dialog.h"
 #include "program.h"
 #include "program_icon.h"
+#include "qt_messages.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -373,11 +374,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: junkbane_screenshots OUTPUT_FOLDER\n");
         return 2;
     }
-    QApplication::setApplicationName(app::applicationTitle());
-    QApplication::setApplicationVersion(app::versionText());
-    app::installFontSubstitutions();
-    QApplication::setFont(QFont(u"ＭＳ Ｐゴシック"_s, 9));
-    QApplication::setWindowIcon(resources::programIcon());
+    app::prepareApplication();
 
     const QString family = QFontInfo(QFont(u"ＭＳ Ｐゴシック"_s, 9)).family();
     if (family != u"IPAPGothic"_s) {

@@ -3,8 +3,9 @@
 #include "clock.h"
 #include "main_window.h"
 #include "mdl_main.h"
-#include "messages.h"
+#include "qt_messages.h"
 #include "recording_messages.h"
+#include "step_runner.h"
 #include "sweep.h"
 
 #include <QAction>
@@ -29,14 +30,17 @@ namespace {
 
 class CountingSteps final : public mail::SweepSteps {
 public:
-    qint16 mail_koi2(mail::SweepCounters& counters) override
+    qint16 mail_koi2(mail::SweepCounters& counters, const mail::Account&) override
     {
         ++sweeps;
         ++counters.recv_count;
         ++counters.mail_no;
         return mail::StateSweep;
     }
-    qint16 mail_koi4(const mail::SweepCounters&) override { return mail::StateSweep; }
+    qint16 mail_koi4(const mail::SweepCounters&, const mail::Account&) override
+    {
+        return mail::StateSweep;
+    }
     int sweeps = 0;
 };
 
@@ -52,7 +56,8 @@ protected:
     app::SystemClock clock;
     CountingSteps steps;
     RecordingMessages messages;
-    Form1 window{clock, steps, messages};
+    app::InlineStepRunner runner;
+    Form1 window{clock, steps, messages, runner};
 };
 
 TEST_F(MainWindow, LoadsWithItsTitleLabelsAndIdleState)
@@ -74,7 +79,7 @@ TEST_F(MainWindow, LoadsWithItsTitleLabelsAndIdleState)
 TEST_F(MainWindow, TimerFiresEverySecondFromCreation)
 {
     app::SystemClock fresh;
-    Form1 other(fresh, steps, messages);
+    Form1 other(fresh, steps, messages, runner);
     EXPECT_TRUE(other.Timer1->isActive());
     EXPECT_EQ(other.Timer1->interval(), 1000);
     QSignalSpy ticks(other.Timer1, &QTimer::timeout);

@@ -21,17 +21,11 @@ std::chrono::milliseconds TickRun::longest() const
 SweepRig::SweepRig(const mail::PopOptions& options)
     : library(options),
       sweep(library, {
-                         .account =
-                             [] {
-                                 return mail::Account{MdlMain::sel_server.toString(),
-                                                      MdlMain::sel_user.toString(),
-                                                      MdlMain::sel_pass.toString()};
-                             },
                          .folder = [] { return SettingsFixture::folder(); },
                          .statusLine = [this](const QString& text) { statusLine = text; },
                          .now = [this] { return clock.now(); },
                      }),
-      controller(clock, sweep, messages, view)
+      controller(clock, sweep, messages, view, runner)
 {
 }
 

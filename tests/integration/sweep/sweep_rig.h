@@ -5,6 +5,7 @@
 #include "pop_mail_library.h"
 #include "recording_messages.h"
 #include "settings_fixture.h"
+#include "step_runner.h"
 #include "sweep_controller.h"
 
 #include <QDateTime>
@@ -84,6 +85,8 @@ public:
     NoLabels view;
     mail::PopMailLibrary library;
     mail::MailboxSweep sweep;
+    app::InlineStepRunner
+        runner; // each step runs inside its tick: the test reads the server after it
     app::SweepController controller;
     QString statusLine; // what the main window's status line would show
 };

@@ -2,6 +2,7 @@
 
 #include "mdl_main.h"
 #include "recording_messages.h"
+#include "step_runner.h"
 #include "store_error.h"
 #include "sweep_controller.h"
 
@@ -31,12 +32,12 @@ class ScriptedSteps final : public mail::SweepSteps {
 public:
     using Action = std::function<qint16(mail::SweepCounters&)>;
 
-    qint16 mail_koi2(mail::SweepCounters& counters) override
+    qint16 mail_koi2(mail::SweepCounters& counters, const mail::Account&) override
     {
         calls.push_back("koi2@" + std::to_string(counters.mail_no));
         return next(counters);
     }
-    qint16 mail_koi4(const mail::SweepCounters& counters) override
+    qint16 mail_koi4(const mail::SweepCounters& counters, const mail::Account&) override
     {
         calls.push_back("koi4@" + std::to_string(counters.mail_no));
         mail::SweepCounters copy = counters;
@@ -94,7 +95,8 @@ protected:
     ScriptedSteps steps;
     RecordingMessages messages;
     RecordingView view;
-    app::SweepController controller{clock, steps, messages, view};
+    app::InlineStepRunner runner;
+    app::SweepController controller{clock, steps, messages, view, runner};
 };
 
 TEST_F(Controller, StartsIdleAndShowsCountersAndUser)
@@ -262,7 +264,7 @@ TEST_F(Controller, NoAccountShowsTheMessageOnceEvenWhileTicksKeepComing)
 TEST_F(Controller, FailingStepStopsTheSweepWithOneMessage)
 {
     steps.then([](mail::SweepCounters&) -> qint16 {
-        throw store::StoreError(u"設定データベースを開けません"_s);
+        throw store::StoreError(u"設定データベースを開けません"_s, store::StoreError::kCantOpen);
     });
     messages.whileShown = [this] { ticks(2); };
     controller.start();

@@ -85,14 +85,12 @@ private:
     std::map<QString, int> m_saved;
 };
 
+const mail::Account kAccount{u"pop.example.jp"_s, u"taro"_s, u"pw"_s};
+
 class Sweep : public ::testing::Test {
 protected:
     Sweep()
         : sweep(library, {
-                             .account =
-                                 [] {
-                                     return mail::Account{u"pop.example.jp"_s, u"taro"_s, u"pw"_s};
-                                 },
                              .folder = [] { return SettingsFixture::folder(); },
                              .statusLine = [this](const QString& text) { statusLine = text; },
                          })
@@ -111,7 +109,7 @@ protected:
     qint16 sweepAt(qint64 number)
     {
         counters.mail_no = number;
-        return sweep.mail_koi2(counters);
+        return sweep.mail_koi2(counters, kAccount);
     }
     static QStringList leftInTemp()
     {
@@ -180,7 +178,7 @@ TEST_F(Sweep, NothingFetchedMovesFromZeroToOneOnlyOnce)
     EXPECT_EQ(library.commands, QStringList{u"SAVE 0"_s});
     EXPECT_EQ(counters.mail_no, 1);
     EXPECT_EQ(counters.recv_count, 1);
-    EXPECT_EQ(sweep.mail_koi2(counters), mail::StateNothingFetched);
+    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateNothingFetched);
     EXPECT_EQ(counters.mail_no, 1);
     EXPECT_EQ(counters.recv_count, 1);
 }
@@ -245,16 +243,16 @@ TEST_F(Sweep, StatusLineShowsFailuresAndClearsOnSuccess)
     EXPECT_EQ(statusLine, u"受信エラー：ログインが拒否されました"_s);
 
     library.nextStatus = {};
-    EXPECT_EQ(sweep.mail_koi2(counters), mail::StateNothingFetched);
+    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateNothingFetched);
     EXPECT_EQ(statusLine, QString()) << "no message at that number is the ordinary end, no error";
 }
 
 TEST_F(Sweep, DeleteSendsTheNumberAndGoesOn)
 {
     counters.mail_no = 4;
-    EXPECT_EQ(sweep.mail_koi4(counters), mail::StateSweep);
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
     library.deleteAnswer = QStringList{u"x"_s};
-    EXPECT_EQ(sweep.mail_koi4(counters), mail::StateDeletePending);
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateDeletePending);
     EXPECT_EQ(library.commands, (QStringList{u"DELE 4"_s, u"DELE 4"_s}));
     EXPECT_EQ(counters.mail_no, 4);
 }

@@ -57,7 +57,8 @@ MailboxSweep::MailboxSweep(MailLibrary& library, Hooks hooks)
 
 void MailboxSweep::report(const CallStatus& status)
 {
-    if (!m_hooks.statusLine)
+    // A stopped step has nothing to say: the user stopped it.
+    if (!m_hooks.statusLine || status.kind == CallStatus::Kind::Cancelled || cancelled())
         return;
     if (status.kind == CallStatus::Kind::Failed)
         m_hooks.statusLine(u"受信エラー："_s + status.description);
@@ -65,12 +66,11 @@ void MailboxSweep::report(const CallStatus& status)
         m_hooks.statusLine(QString());
 }
 
-qint16 MailboxSweep::mail_koi2(SweepCounters& counters)
+qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
 {
     DbOpen();
     const auto close = qScopeGuard([this] { DbClose(); });
     const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
-    const Account account = m_hooks.account();
 
     const MailResult fetched =
         m_library.RcvMail(account.server, account.user, account.pass,
@@ -82,6 +82,13 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters)
             counters.recv_count = 1;
         }
         return StateNothingFetched;
+    }
+
+    if (cancelled()) {
+        // Stopped while the message came in: it is not judged, and the folder is left empty.
+        for (const QString& path : *fetched)
+            QFile::remove(path);
+        return StateIdle;
     }
 
     // One fetch gives one message; should it give more, each is judged on its own and the
@@ -190,10 +197,9 @@ bool MailboxSweep::isBlocked(const QString& sender)
     return !rows->eof();
 }
 
-qint16 MailboxSweep::mail_koi4(const SweepCounters& counters)
+qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& account)
 {
     const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
-    const Account account = m_hooks.account();
     const MailResult result =
         m_library.RcvMail(account.server, account.user, account.pass,
                           u"DELE "_s + QString::number(counters.mail_no), mail_dir);

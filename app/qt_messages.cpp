@@ -1,6 +1,4 @@
-#include "messages.h"
-
-#include "store_error.h"
+#include "qt_messages.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -23,17 +21,6 @@ void QtMessages::showFatal(const QString& text)
     // Every statement has committed by itself and every handle was released while the
     // exception unwound; nothing is left to save.
     std::exit(EXIT_FAILURE);
-}
-
-void runGuarded(Messages& messages, const std::function<void()>& work)
-{
-    try {
-        work();
-    } catch (const store::StoreError& error) {
-        messages.showFatal(error.description());
-    } catch (const std::exception& error) {
-        messages.showFatal(QString::fromUtf8(error.what()));
-    }
 }
 
 } // namespace app

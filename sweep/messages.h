@@ -4,11 +4,9 @@
 
 #include <functional>
 
-class QWidget;
-
 namespace app {
 
-// Where the program's message boxes go. The real one shows a QMessageBox; widget tests put a
+// Where the program's message boxes go. The window's one shows a QMessageBox; tests put a
 // recorder in its place and read the texts instead of clicking boxes away.
 class Messages {
 public:
@@ -17,17 +15,6 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // The same box for an error nothing could handle; then the program ends.
     virtual void showFatal(const QString& text) = 0;
-};
-
-class QtMessages final : public Messages {
-public:
-    explicit QtMessages(QWidget* owner = nullptr) : m_owner(owner) {}
-    void setOwner(QWidget* owner) { m_owner = owner; }
-    void showMessage(const QString& text) override;
-    void showFatal(const QString& text) override;
-
-private:
-    QWidget* m_owner;
 };
 
 // Runs a slot's work; a store failure (or any other exception) is shown with its description

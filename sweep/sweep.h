@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 namespace mail {
@@ -20,17 +21,26 @@ enum SweepState : qint16 {
     StateIdle = 100,
 };
 
+// The account a step works on: a copy of the selected account taken when the step began, so
+// that a pick or an edit made while the step runs never changes it under the step's feet.
+struct Account {
+    QString server;
+    QString user;
+    QString pass;
+};
+
 // The two steps that work on the mailbox, one per timer tick. The real ones fetch, judge and
 // delete on the POP3 server; unit tests of the controller put scripted ones in their place.
-// Both may throw (store, file system); the controller stops the sweep and says why.
+// They run on the sweep's worker thread, one at a time. Both may throw (store, file system);
+// the controller stops the sweep and says why.
 class SweepSteps {
 public:
     virtual ~SweepSteps() = default;
     // Fetches and judges message counters.mail_no: 0 (kept, mail_no advanced), 2 (nothing
     // fetched) or 3 (sender blocked, mail_no unchanged).
-    virtual qint16 mail_koi2(SweepCounters& counters) = 0;
+    virtual qint16 mail_koi2(SweepCounters& counters, const Account& account) = 0;
     // Deletes the judged message counters.mail_no: 0 (go on sweeping) or 3 (delete again).
-    virtual qint16 mail_koi4(const SweepCounters& counters) = 0;
+    virtual qint16 mail_koi4(const SweepCounters& counters, const Account& account) = 0;
 };
 
 } // namespace mail

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cancel_flag.h"
 #include "db_owner.h"
 #include "mail_library.h"
 #include "sweep.h"
@@ -8,31 +9,26 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace mail {
-
-// The account a step works on, read from the selected account at every step.
-struct Account {
-    QString server;
-    QString user;
-    QString pass;
-};
 
 // The sweep and delete steps of the main window: fetch message n into the temporary folder,
 // judge its sender against the block list, clean the folder; delete the judged message.
 class MailboxSweep final : public SweepSteps, private store::DbOwner {
 public:
     struct Hooks {
-        std::function<Account()> account;               // the selected account
         std::function<QString()> folder;                // the program's folder, read afresh
         std::function<void(const QString&)> statusLine; // "" clears it
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+        // Raised: the step was stopped; what it fetched is not judged and nothing is reported.
+        std::shared_ptr<const CancelFlag> cancel = nullptr;
     };
 
     MailboxSweep(MailLibrary& library, Hooks hooks);
 
-    qint16 mail_koi2(SweepCounters& counters) override;
-    qint16 mail_koi4(const SweepCounters& counters) override;
+    qint16 mail_koi2(SweepCounters& counters, const Account& account) override;
+    qint16 mail_koi4(const SweepCounters& counters, const Account& account) override;
 
     // The verdict on one sender text (the value of a "From:" line) against the open block list.
     bool isBlocked(const QString& sender);
@@ -44,6 +40,7 @@ private:
     };
     Judged judgeMessage(const QString& path, const QString& mail_dir);
     void report(const CallStatus& status);
+    bool cancelled() const { return m_hooks.cancel && m_hooks.cancel->raised(); }
 
     MailLibrary& m_library;
     Hooks m_hooks;
