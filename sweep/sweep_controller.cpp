@@ -70,6 +70,11 @@ void SweepController::fail(const QString& description)
 {
     // A failing step stops the sweep; the user sees why and can start again.
     mail_state = mail::StateIdle;
+    showStopped(description);
+}
+
+void SweepController::showStopped(const QString& description)
+{
     m_boxOpen = true;
     const auto closed = qScopeGuard([this] { m_boxOpen = false; });
     m_messages.showMessage(u"エラーのため停止しました"_s + kCrLf + description);
@@ -151,7 +156,7 @@ void SweepController::finishStep(const Step& step)
     for (const Click c : clicks)
         apply(c);
     if (!step.cancelled && step.failure)
-        fail(*step.failure);
+        showStopped(*step.failure);
 }
 
 void SweepController::click(Click c)

@@ -64,7 +64,8 @@ private:
     void finishStep(const Step& step);
     void apply(Click click);
     void click(Click click);
-    void fail(const QString& description);
+    void fail(const QString& description);        // stops the sweep and says why
+    void showStopped(const QString& description); // the box of a stopped sweep
     void waitingTick();
     qint64 intervalSeconds() const;
 

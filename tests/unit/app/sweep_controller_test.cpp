@@ -32,8 +32,9 @@ class ScriptedSteps final : public mail::SweepSteps {
 public:
     using Action = std::function<qint16(mail::SweepCounters&)>;
 
-    qint16 mail_koi2(mail::SweepCounters& counters, const mail::Account&) override
+    qint16 mail_koi2(mail::SweepCounters& counters, const mail::Account& account) override
     {
+        accounts.push_back(account);
         calls.push_back("koi2@" + std::to_string(counters.mail_no));
         return next(counters);
     }
@@ -51,6 +52,7 @@ public:
     void then(Action action) { script.push_back(std::move(action)); }
 
     std::vector<std::string> calls;
+    std::vector<mail::Account> accounts;
 
 private:
     qint16 next(mail::SweepCounters& counters)
@@ -314,6 +316,151 @@ TEST_F(Controller, CountersGoPast32767)
     ticks(3);
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_EQ(view.label1, u"総 受 信 数     ：32768\r\nメールBOX残数：32768"_s);
+}
+
+// Holds each step back until the test lets it finish, as a worker thread that is still busy
+// would: the test clicks and ticks while the step "runs".
+class HeldRunner final : public app::StepRunner {
+public:
+    void run(std::function<void()> work, std::function<void()> done) override
+    {
+        m_work = std::move(work);
+        m_done = std::move(done);
+    }
+    void finish() override { m_work = m_done = nullptr; }
+    bool holding() const { return bool(m_work); }
+    void complete()
+    {
+        ASSERT_TRUE(holding());
+        auto work = std::exchange(m_work, nullptr);
+        auto done = std::exchange(m_done, nullptr);
+        work();
+        done();
+    }
+
+private:
+    std::function<void()> m_work, m_done;
+};
+
+class ControllerWithWorker : public Controller {
+protected:
+    // Starts and brings the sweep to a step that is out on the worker at message 5.
+    void stepOut(qint16 result)
+    {
+        steps.then([result](mail::SweepCounters& c) {
+            c.mail_no = 5;
+            c.recv_count = 3;
+            return result;
+        });
+        worked.start();
+        worked.tick();
+        ASSERT_TRUE(held.holding());
+        ASSERT_TRUE(worked.stepRunning());
+    }
+
+    std::shared_ptr<mail::CancelFlag> cancel = std::make_shared<mail::CancelFlag>();
+    HeldRunner held;
+    app::SweepController worked{clock, steps, messages, view, held, cancel};
+};
+
+TEST_F(ControllerWithWorker, TicksDuringAStepOnlyRefreshTheLabels)
+{
+    stepOut(mail::StateSweep);
+    selectAccount(u"jiro"_s, 60);
+    for (int i = 0; i < 3; ++i)
+        worked.tick();
+    EXPECT_TRUE(steps.calls.empty()) << "no second step starts beside the one out";
+    EXPECT_EQ(view.label7, u"ユーザ：jiro"_s);
+    held.complete();
+    EXPECT_EQ(worked.counters().mail_no, 5) << "the result is stored when the step ends";
+    EXPECT_EQ(worked.state(), mail::StateSweep);
+    worked.tick();
+    held.complete();
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi2@5"}));
+}
+
+// Clicks made while a step runs act after its result, in the order they were made; stop and
+// reset cancel the step, whose result is then dropped.
+TEST_F(ControllerWithWorker, ClicksDuringAStepActAfterItInOrder)
+{
+    struct Row {
+        const char* clicks;
+        qint16 stepResult;
+        bool cancelled;
+        qint16 state;
+        qint64 mailNo;
+    } rows[] = {
+        {"start", mail::StateNothingFetched, false, mail::StateSweep, 5},
+        {"start", mail::StateDeletePending, false, mail::StateSweep, 5},
+        {"stop", mail::StateDeletePending, true, mail::StateIdle, 0},
+        {"reset", mail::StateSweep, true, mail::StateIdle, 0},
+        {"stop start", mail::StateDeletePending, true, mail::StateSweep, 0},
+        {"start stop", mail::StateSweep, true, mail::StateIdle, 0},
+        {"reset start", mail::StateDeletePending, true, mail::StateSweep, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.clicks);
+        worked.reset();
+        stepOut(row.stepResult);
+        for (const QString& click : QString::fromLatin1(row.clicks).split(u' ')) {
+            if (click == u"start")
+                worked.start();
+            else if (click == u"stop")
+                worked.stop();
+            else
+                worked.reset();
+        }
+        EXPECT_EQ(cancel->raised(), row.cancelled) << "the transfer is told to stop at once";
+        EXPECT_EQ(worked.state(), mail::StateSweep) << "nothing acts before the step ends";
+        held.complete();
+        EXPECT_FALSE(worked.stepRunning());
+        EXPECT_EQ(worked.state(), row.state);
+        EXPECT_EQ(worked.counters().mail_no, row.mailNo);
+    }
+}
+
+TEST_F(ControllerWithWorker, FailureOfACancelledStepOpensNoBox)
+{
+    steps.then([](mail::SweepCounters&) -> qint16 { throw std::runtime_error("disk gone"); });
+    worked.start();
+    worked.tick();
+    worked.stop();
+    held.complete();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(worked.state(), mail::StateIdle);
+
+    // Not cancelled: the step's failure stops the sweep first, then a start made during it
+    // starts again, and the box says why once.
+    steps.then([](mail::SweepCounters&) -> qint16 { throw std::runtime_error("disk gone"); });
+    worked.start();
+    worked.tick();
+    worked.start();
+    held.complete();
+    EXPECT_EQ(messages.shown, QStringList{u"エラーのため停止しました\r\ndisk gone"_s});
+    EXPECT_EQ(worked.state(), mail::StateSweep);
+}
+
+TEST_F(ControllerWithWorker, StepWorksOnTheAccountAsItWasWhenItBegan)
+{
+    steps.then([&](mail::SweepCounters&) { return qint16(mail::StateSweep); });
+    worked.start();
+    worked.tick();
+    selectAccount(u"jiro"_s, 60);
+    MdlMain::sel_server = u"pop.other.example"_s;
+    held.complete();
+    EXPECT_EQ(steps.accounts.back().user, u"taro"_s);
+    EXPECT_EQ(steps.accounts.back().server, u"pop.example.jp"_s);
+}
+
+TEST_F(ControllerWithWorker, ShutdownCancelsTheStepAndStartsNothingAgain)
+{
+    stepOut(mail::StateSweep);
+    worked.shutdown();
+    EXPECT_TRUE(cancel->raised());
+    EXPECT_FALSE(held.holding());
+    worked.start();
+    worked.tick();
+    EXPECT_FALSE(held.holding());
 }
 
 } // namespace
