@@ -74,6 +74,12 @@ fi
 
 run P4 p4.log "$build/bench/lookup/bench_block_lookup"
 
+if [ -x "$build/bench/window/bench_window_stall" ]; then
+  run P6 p6.log "$build/bench/window/bench_window_stall"
+else
+  rows+=("P6|not built: no scripted POP3 server (JUNKBANE_TESTS=OFF)|-|-|-|-")
+fi
+
 QT_QPA_PLATFORM=offscreen run P5 p5-offscreen.log "$build/bench/startup/bench_startup" 10
 if command -v xvfb-run >/dev/null; then
   env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1024x768x24" true >/dev/null 2>&1 &&
