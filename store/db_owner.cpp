@@ -10,4 +10,9 @@ QString settingsFilePath()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("junkbane.mdb"));
 }
 
+std::unique_ptr<Connection> openSettings()
+{
+    return Connection::open(settingsFilePath());
+}
+
 } // namespace store

@@ -12,6 +12,10 @@ namespace store {
 // afresh at every open.
 QString settingsFilePath();
 
+// Opens the settings database for one operation: a window's click, a sweep step. The
+// connection is released when the caller drops it, on every path, a failure included.
+std::unique_ptr<Connection> openSettings();
+
 // The settings-database connection of one window: each window that touches the database
 // derives from this and so has a connection of its own, opened for one operation and
 // released at its end.

@@ -6,7 +6,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 
 #include <limits>
 
@@ -46,11 +45,7 @@ void AddressTextDialog::onCommand1Clicked()
             m_messages.showMessage(u"未記入です"_s);
             return;
         }
-        DbOpen();
-        // Released on every path, a failing statement included.
-        const auto release = qScopeGuard([this] { DbClose(); });
-        DbConn->Execute(m_statementFor(cleaned));
-        DbClose();
+        store::openSettings()->Execute(m_statementFor(cleaned));
         accept();
     });
 }

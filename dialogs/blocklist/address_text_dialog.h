@@ -17,7 +17,7 @@ namespace dialogs {
 // A one-box block-list dialog: the typed address (apostrophes removed) goes into one statement
 // when Command1 is pressed, then the dialog closes. Form3 and Form4 differ only in their texts
 // and their statement.
-class AddressTextDialog : public FixedDialog, private store::DbOwner {
+class AddressTextDialog : public FixedDialog {
     Q_OBJECT
 
 public:

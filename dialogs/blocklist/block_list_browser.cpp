@@ -6,7 +6,6 @@
 #include "store_error.h"
 
 #include <QListWidget>
-#include <QScopeGuard>
 
 namespace dialogs {
 
@@ -57,15 +56,13 @@ void Form5::load()
 {
     setWindowTitle(u"一覧から削除"_s);
     app::runGuarded(m_messages, [this] {
-        DbOpen();
-        const auto release = qScopeGuard([this] { DbClose(); });
-        for (auto rows = DbConn->Execute(store::SqlBlockList()); !rows->eof(); rows->moveNext()) {
+        const auto settings = store::openSettings();
+        for (auto rows = settings->Execute(store::SqlBlockList()); !rows->eof(); rows->moveNext()) {
             // A row without an address (never written by this program) is listed as an empty
             // item, so that it can be seen and deleted like any other.
             auto* item = new QListWidgetItem(rows->value(u"addfrom"_s).toString(), List1);
             item->setData(Qt::UserRole, rows->value(u"id"_s));
         }
-        DbClose();
     });
     List1->setCurrentItem(nullptr);
     List1->clearSelection();
@@ -86,10 +83,7 @@ void Form5::pick(QListWidgetItem* item)
                 u"ブロックリストの項目「%1」に行番号がないため削除できません"_s.arg(item->text()),
                 store::StoreError::kError);
         }
-        DbOpen();
-        const auto release = qScopeGuard([this] { DbClose(); });
-        DbConn->Execute(store::SqlBlockDeleteById(id));
-        DbClose();
+        store::openSettings()->Execute(store::SqlBlockDeleteById(id));
         accept();
     });
 }

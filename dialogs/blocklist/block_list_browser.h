@@ -19,7 +19,7 @@ namespace dialogs {
 // highlight (arrow keys, Page Up/Down, Home/End, typing a letter) deletes nothing. Each item
 // carries its row's id (Qt::UserRole), and the pick deletes that row alone: two equal entries
 // are two items, and an entry contained in longer ones takes none of them along.
-class Form5 : public FixedDialog, private store::DbOwner {
+class Form5 : public FixedDialog {
     Q_OBJECT
 
 public:
