@@ -1,9 +1,8 @@
 #include "program.h"
 
+#include "data_folder.h"
 #include "mdl_main.h"
 #include "menu_wiring.h"
-
-#include <QCoreApplication>
 
 namespace app {
 
@@ -17,7 +16,7 @@ Program::Program(Messages& messages, mail::PopOptions options)
                                                MdlMain::sel_user.toString(),
                                                MdlMain::sel_pass.toString()};
                       },
-                  .folder = [] { return QCoreApplication::applicationDirPath(); },
+                  .folder = [] { return store::dataFolder(); },
                   .statusLine = [this](const QString& text) { m_window.setStatusLine(text); },
               }),
       m_window(m_clock, m_sweep, messages)

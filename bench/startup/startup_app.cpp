@@ -5,6 +5,7 @@
 
 #include "app_info.h"
 #include "clock.h"
+#include "data_folder.h"
 #include "fonts.h"
 #include "mailbox_sweep.h"
 #include "main_window.h"
@@ -12,6 +13,7 @@
 #include "menu_wiring.h"
 #include "messages.h"
 #include "pop_mail_library.h"
+#include "prepare_data.h"
 #include "program_icon.h"
 #include "startup_phases.h"
 
@@ -33,6 +35,9 @@ int main(int argc, char* argv[])
     if (const QString why = resources::programIconProblem(); !why.isEmpty())
         qWarning("%s", qPrintable(why));
     bench::phase("fonts+icon");
+    if (const QString problem = startup::prepareDataFolder(); !problem.isEmpty())
+        qWarning("%s", qPrintable(problem));
+    bench::phase("data folder");
 
     app::QtMessages messages;
     app::SystemClock clock;
@@ -46,7 +51,7 @@ int main(int argc, char* argv[])
                                                   MdlMain::sel_user.toString(),
                                                   MdlMain::sel_pass.toString()};
                          },
-                     .folder = [] { return QApplication::applicationDirPath(); },
+                     .folder = [] { return store::dataFolder(); },
                      .statusLine = [&window](const QString& text) { window->setStatusLine(text); },
                  });
 
