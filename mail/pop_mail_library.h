@@ -23,6 +23,10 @@ struct PopOptions {
     QString caFile; // certificate authorities to trust instead of the system's; empty: system
 };
 
+// A message saved by SAVE is the file "mail-" + random text + ".eml" in the folder, mode 0600.
+// True for such a name; the program's start removes these files when a killed run left them.
+bool isSavedMessageName(const QString& fileName);
+
 // The mail library over POP3 (libcurl) and GMime: saves one message per call, deletes the
 // message the sweep judged, and reads saved messages.
 //
