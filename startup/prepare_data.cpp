@@ -54,9 +54,10 @@ QString restrictToOwner(const QString& path, mode_t type, mode_t mode, const QSt
         return {};
     if (::chmod(name.constData(), mode) == 0)
         return {};
-    return u"%1 %2 はほかのユーザーからも読めるため所有者だけに制限しようとしましたが、できま"
-           u"せん（%3）。ファイルの所有者で「chmod %4 %2」を実行してください。"_s.arg(
-               what, path, systemError(errno), QString::number(mode, 8));
+    const int error = errno;
+    return u"%1 %2 はほかのユーザーも使える状態のため所有者だけに制限しようとしましたが、でき"
+           u"ません（%3）。ファイルの所有者で「chmod %4 %2」を実行してください。"_s.arg(
+               what, path, systemError(error), QString::number(mode, 8));
 }
 
 QString removeLeftovers(const QString& temp)
@@ -75,9 +76,11 @@ QString removeLeftovers(const QString& temp)
         if (::lstat(name.constData(), &status) != 0 || !S_ISREG(status.st_mode) ||
             status.st_uid != ::geteuid() || (status.st_mode & kGroupAndOthers) != 0)
             continue;
-        if (::unlink(name.constData()) != 0 && errno != ENOENT)
+        if (::unlink(name.constData()) != 0 && errno != ENOENT) {
+            const int error = errno;
             return u"前回の実行で一時フォルダーに残ったメール %1 を削除できません（%2）。フォル"
-                   u"ダーの書き込み権限を確認してください。"_s.arg(path, systemError(errno));
+                   u"ダーの書き込み権限を確認してください。"_s.arg(path, systemError(error));
+        }
     }
     return {};
 }
@@ -101,9 +104,11 @@ QString prepareDataFolder(const QString& programFolder, const store::UserFolders
                    u"権限と空き容量を確認してください。"_s.arg(failed, reason);
         if (QString problem = makeDatabase(data.path); !problem.isEmpty())
             return problem;
-        if (::mkdir(QFile::encodeName(temp).constData(), 0700) != 0 && errno != EEXIST)
+        if (::mkdir(QFile::encodeName(temp).constData(), 0700) != 0 && errno != EEXIST) {
+            const int error = errno;
             return u"一時フォルダー %1 を作成できません（%2）。フォルダーの書き込み権限と空き"
-                   u"容量を確認してください。"_s.arg(temp, systemError(errno));
+                   u"容量を確認してください。"_s.arg(temp, systemError(error));
+        }
     }
 
     if (QString problem = restrictToOwner(database, S_IFREG, 0600, u"設定データベース"_s);
