@@ -18,6 +18,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qsizetype kWriteBufferBytes = 64 * 1024;
+const QString kSavedMessagePrefix = u"mail-"_s;
+const QString kSavedMessageSuffix = u".eml"_s;
 
 struct ParsedCommand {
     enum class Verb { Save, Delete } verb = Verb::Save;
@@ -105,6 +107,11 @@ QString cannotWrite(const QString& path, int error)
 }
 
 } // namespace
+
+bool isSavedMessageName(const QString& fileName)
+{
+    return TargetFolder::isUniqueName(fileName, kSavedMessagePrefix, kSavedMessageSuffix);
+}
 
 PopMailLibrary::PopMailLibrary(PopOptions options) : m_options(std::move(options)) {}
 
@@ -205,7 +212,7 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
 
     QString error;
     std::optional<NewFile> file =
-        folder.createUnique(QStringLiteral("mail-"), QStringLiteral(".eml"), &error);
+        folder.createUnique(kSavedMessagePrefix, kSavedMessageSuffix, &error);
     if (!file)
         return fail(CallStatus::Kind::Failed, error);
 

@@ -27,6 +27,10 @@ struct PopOptions {
     std::shared_ptr<const CancelFlag> cancel = nullptr;
 };
 
+// A message saved by SAVE is the file "mail-" + random text + ".eml" in the folder, mode 0600.
+// True for such a name; the program's start removes these files when a killed run left them.
+bool isSavedMessageName(const QString& fileName);
+
 // The mail library over POP3 (libcurl) and GMime: saves one message per call, deletes the
 // message the sweep judged, and reads saved messages.
 //

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -171,6 +172,18 @@ std::optional<NewFile> TargetFolder::createUnique(const QString& prefix, const Q
     *error = u"フォルダー「%1」に新しい名前のファイルを作成できません。フォルダー内の不要な"
              u"ファイルを削除してください。"_s.arg(m_path);
     return std::nullopt;
+}
+
+bool TargetFolder::isUniqueName(const QString& name, const QString& prefix, const QString& suffix)
+{
+    // The random text is a 64-bit number in base 36: 1 to 13 digits and small letters.
+    if (!name.startsWith(prefix) || !name.endsWith(suffix))
+        return false;
+    const QStringView random = QStringView(name).sliced(prefix.size()).chopped(suffix.size());
+    return !random.isEmpty() && random.size() <= 13 &&
+           std::all_of(random.begin(), random.end(), [](QChar c) {
+               return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z');
+           });
 }
 
 QString safeAttachmentName(const QString& claimed)

@@ -81,6 +81,8 @@ public:
     // Creates a file with a fresh unique name made of prefix, random text and suffix.
     std::optional<NewFile> createUnique(const QString& prefix, const QString& suffix,
                                         QString* error) const;
+    // Whether name has the form createUnique gives: prefix, random text, suffix.
+    static bool isUniqueName(const QString& name, const QString& prefix, const QString& suffix);
 
 private:
     std::optional<NewFile> createExact(const QString& name, int* savedErrno) const;

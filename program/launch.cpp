@@ -2,10 +2,14 @@
 
 #include "app_info.h"
 #include "fonts.h"
+#include "prepare_data.h"
 #include "program_icon.h"
+#include "qt_messages.h"
 
 #include <QApplication>
 #include <QFont>
+
+#include <cstdio>
 
 namespace app {
 
@@ -20,6 +24,18 @@ void prepareApplication()
     QApplication::setWindowIcon(resources::programIcon());
     if (const QString why = resources::programIconProblem(); !why.isEmpty())
         qWarning("%s", qPrintable(why));
+}
+
+bool prepareData(bool toStderr)
+{
+    const QString problem = startup::prepareDataFolder();
+    if (problem.isEmpty())
+        return true;
+    if (toStderr)
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+    else
+        QtMessages().showMessage(problem);
+    return false;
 }
 
 } // namespace app

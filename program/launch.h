@@ -7,4 +7,9 @@ namespace app {
 // the window icon. main(), the start-up benchmark and the screenshot tool call it alike.
 void prepareApplication();
 
+// Makes the data folder ready before the window opens (see startup::prepareDataFolder). On a
+// problem it tells the user, in a message box or, when checking an installation, on stderr,
+// and returns false: the program then ends.
+bool prepareData(bool toStderr);
+
 } // namespace app

@@ -1,8 +1,7 @@
 #include "program.h"
 
+#include "data_folder.h"
 #include "menu_wiring.h"
-
-#include <QCoreApplication>
 
 namespace app {
 
@@ -18,7 +17,7 @@ Program::Program(Messages& messages, mail::PopOptions options)
     : m_library(withCancel(std::move(options), m_cancel)),
       m_sweep(m_library,
               {
-                  .folder = [folder = QCoreApplication::applicationDirPath()] { return folder; },
+                  .folder = [folder = store::dataFolder()] { return folder; },
                   // Called on the worker: the line is set on the window's thread, before the
                   // step's end reaches the controller there.
                   .statusLine =

@@ -18,6 +18,8 @@ packages=(
   libchm-dev
   # screenshots: a window manager draws the frames and titles
   openbox
+  # the Debian package: dependencies from the linked libraries, and its checks
+  dpkg-dev lintian appstream
   # sanitizers and fuzzing
   clang libclang-rt-14-dev
 )

@@ -10,7 +10,8 @@ cmake --build build --target junkbane junkbane-initdb junkbane_help
 
 bin=build/bin
 [ -e "$bin/junkbane.mdb" ] || "$bin/junkbane-initdb" "$bin"
-[ -d "$bin/temp" ] || mkdir "$bin/temp"
+# Private to the user: the database holds the POP passwords, temp/ the mail being judged.
+[ -d "$bin/temp" ] || mkdir -m 700 "$bin/temp"
 # The menu entry and icon, so that the program shows in a desktop's menu.
 if [ "$(id -u)" -eq 0 ]; then
   desktop/install-desktop-entry.sh "$PWD/$bin/junkbane" >/dev/null

@@ -1,13 +1,15 @@
 #include "db_owner.h"
 
-#include <QCoreApplication>
+#include "data_folder.h"
+#include "settings_init.h"
+
 #include <QDir>
 
 namespace store {
 
 QString settingsFilePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("junkbane.mdb"));
+    return QDir(dataFolder()).filePath(QString::fromLatin1(kSettingsFileName));
 }
 
 std::unique_ptr<Connection> openSettings()

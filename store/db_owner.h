@@ -8,7 +8,7 @@
 
 namespace store {
 
-// Where the settings database lives: junkbane.mdb in the executable's folder, looked up
+// Where the settings database lives: junkbane.mdb in the data folder (see data_folder.h), looked up
 // afresh at every open.
 QString settingsFilePath();
 

@@ -5,6 +5,7 @@
 // Header-only, so that each benchmark folder stays a single executable.
 
 #include "connection.h"
+#include "data_folder.h"
 #include "statements.h"
 
 #include <QByteArray>
@@ -110,7 +111,7 @@ public:
     SettingsBeside(const SettingsBeside&) = delete;
     SettingsBeside& operator=(const SettingsBeside&) = delete;
 
-    static QString folder() { return QCoreApplication::applicationDirPath(); }
+    static QString folder() { return store::dataFolder(); }
     static QString databasePath() { return QDir(folder()).filePath(u"junkbane.mdb"_s); }
     static QString tempFolder() { return QDir(folder()).filePath(u"temp"_s); }
 

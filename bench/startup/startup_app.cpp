@@ -16,6 +16,9 @@ int main(int argc, char* argv[])
     bench::phase("QApplication");
     app::prepareApplication();
     bench::phase("fonts+icon");
+    if (!app::prepareData(false))
+        return 1;
+    bench::phase("data folder");
 
     app::QtMessages messages;
     app::Program program(messages);

@@ -1,5 +1,6 @@
 #include "help_command.h"
 
+#include "data_folder.h"
 #include "messages.h"
 
 #include <QCoreApplication>
@@ -19,7 +20,7 @@ QString helpFilePath()
 {
     // The folder goes in as Qt reports it; at the root of the file system that gives "//kv.chm",
     // which names the same file.
-    return QCoreApplication::applicationDirPath() + u"/kv.chm"_s;
+    return store::programFilePath(QCoreApplication::applicationDirPath(), u"kv.chm"_s);
 }
 
 void openHelpFile(app::Messages& messages, const DocumentOpener& opener)

@@ -18,7 +18,8 @@ using DocumentOpener = std::function<bool(const QUrl&)>;
 // The desktop's own opener (QDesktopServices::openUrl).
 DocumentOpener desktopOpener();
 
-// The help file's path: the program's folder, then "/kv.chm".
+// The help file's path: the program's folder, then "/kv.chm"; when the file is not there but
+// in the installed share folder (.../share/junkbane beside .../bin), that one.
 QString helpFilePath();
 
 // Opens the help file with the desktop's application for it, or says that nothing can open it.

@@ -1,6 +1,7 @@
 #include "settings_fixture.h"
 
-#include <QCoreApplication>
+#include "data_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -38,7 +39,7 @@ SettingsFixture::~SettingsFixture()
 
 QString SettingsFixture::folder()
 {
-    return QCoreApplication::applicationDirPath();
+    return store::dataFolder();
 }
 
 QString SettingsFixture::databasePath()

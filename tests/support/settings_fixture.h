@@ -6,8 +6,9 @@
 
 #include <memory>
 
-// The settings database and temporary folder beside the test program, where the program looks
-// for them, made fresh by the real junkbane-initdb and removed again at the end.
+// The settings database and temporary folder in the data folder, where the program looks for
+// them (beside the test program, as in a build folder), made fresh by the real junkbane-initdb
+// and removed again at the end.
 class SettingsFixture {
 public:
     SettingsFixture();  // creates junkbane.mdb and temp/ beside the test program

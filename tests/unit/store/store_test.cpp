@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -219,6 +220,9 @@ TEST(InitDb, RefusesToOverwriteAndSaysWhy)
     EXPECT_TRUE(output.contains(u"created"_s)) << output.toStdString();
 
     const QString path = folder.filePath(u"junkbane.mdb"_s);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u) << "the passwords inside are the user's alone";
     store::Connection::open(path)->Execute(store::SqlBlockInsert(u"kept"_s));
     EXPECT_NE(runInitDb(folder.path(), &output), 0);
     EXPECT_TRUE(output.contains(u"already exists"_s)) << output.toStdString();

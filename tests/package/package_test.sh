@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# The Debian package of a built tree, checked without installing it on the machine.
+#   package_test.sh BUILD_DIR VERSION
+# Makes the package with CPack, checks its name, files, control fields and metadata, unpacks
+# it with dpkg-deb -x into a temporary root and starts the unpacked program offscreen
+# (--check-start) as a user whose home is a temporary folder: the data appears in that
+# user's data folder with private modes, the help file is the unpacked one, and a second
+# start keeps the database byte for byte. Runs as root as well: the unpacked usr/bin is then
+# writable, and the installed layout still sends the data to the home folder.
+set -euo pipefail
+
+build=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+check_mode() { # PATH MODE
+  local actual
+  actual=$(stat -c %a "$1" 2>/dev/null || echo missing)
+  [ "$actual" = "$2" ] || fail "$1: mode $actual, expected $2"
+}
+
+for tool in cpack dpkg-deb lintian appstreamcli desktop-file-validate; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh" >&2; exit 1; }
+done
+
+echo "== package"
+if ! cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"
+  echo "FAIL: cpack could not make the package" >&2
+  exit 1
+fi
+deb=$work/out/junkbane_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || { ls "$work/out"; echo "FAIL: no $(basename "$deb")" >&2; exit 1; }
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
+
+echo "== files"
+expected="./usr/bin/junkbane 755
+./usr/bin/junkbane-initdb 755
+./usr/share/applications/junkbane.desktop 644
+./usr/share/doc/junkbane/changelog.gz 644
+./usr/share/doc/junkbane/copyright 644
+./usr/share/icons/hicolor/scalable/apps/junkbane.svg 644
+./usr/share/junkbane/kv.chm 644
+./usr/share/man/ja/man1/junkbane-initdb.1.gz 644
+./usr/share/man/ja/man1/junkbane.1.gz 644
+./usr/share/man/man1/junkbane-initdb.1.gz 644
+./usr/share/man/man1/junkbane.1.gz 644
+./usr/share/metainfo/junkbane.metainfo.xml 644"
+# Files with their octal modes; folders are checked by lintian.
+actual=$(dpkg-deb --fsys-tarfile "$deb" | tar -tvf - | awk '$1 !~ /^d/ {print $6, $1}' |
+  while read -r name perms; do
+    mode=0
+    for ((i = 1; i < 10; i++)); do
+      [ "${perms:i:1}" = - ] || mode=$((mode | 1 << (9 - i)))
+    done
+    printf '%s %o\n' "$name" "$mode"
+  done | sort)
+if [ "$actual" != "$expected" ]; then
+  fail "the package's files differ from the expected list:"
+  diff <(echo "$expected") <(echo "$actual") >&2 || true
+fi
+
+echo "== control fields"
+field() { dpkg-deb -f "$deb" "$1"; }
+depends=$(field Depends)
+# Named by hand, and found by dpkg-shlibdeps from what the program links.
+for package in fonts-ipafont-gothic xdg-utils libqt6widgets6 libsqlcipher0 libcurl4 libgmime-3.0-0; do
+  [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
+done
+[ "$(field Recommends)" = xchm ] || fail "Recommends is \"$(field Recommends)\", not xchm"
+[ "$(field Section)" = mail ] || fail "Section is \"$(field Section)\", not mail"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+
+echo "== lintian"
+lintian_out=$(lintian --fail-on none "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+echo "${lintian_out:-(nothing reported)}"
+errors=$(grep -c '^E:' <<<"$lintian_out" || true)
+warnings=$(grep -c '^W:' <<<"$lintian_out" || true)
+echo "lintian: $errors error(s), $warnings warning(s)"
+[ "$errors" -eq 0 ] || fail "lintian reports errors"
+
+echo "== unpacked metadata"
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+appstreamcli validate --no-net "$root/usr/share/metainfo/junkbane.metainfo.xml" ||
+  fail "appstreamcli validate"
+desktop-file-validate "$root/usr/share/applications/junkbane.desktop" || fail "desktop-file-validate"
+
+echo "== first start of the unpacked program"
+home=$work/home
+mkdir -m 755 "$home"
+data=$home/.local/share/junkbane
+start() {
+  env -u XDG_DATA_HOME HOME="$home" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime" \
+    timeout 60 "$root/usr/bin/junkbane" --check-start
+}
+mkdir -m 700 "$work/runtime"
+status=0
+report=$(start) || status=$?
+[ "$status" -eq 0 ] || fail "the first start ended with exit status $status"
+echo "$report"
+grep -qx "data-folder=$data" <<<"$report" || fail "data folder is not $data"
+grep -qx "help-file=$root/usr/share/junkbane/kv.chm" <<<"$report" ||
+  fail "the help file is not the unpacked usr/share/junkbane/kv.chm"
+check_mode "$data" 700
+check_mode "$data/junkbane.mdb" 600
+check_mode "$data/temp" 700
+[ -z "$(find "$root" -name junkbane.mdb -o -name temp)" ] || fail "data written into the unpacked tree"
+# The unpacked tool agrees with the program on where the database is, and leaves it alone.
+initdb=$(env -u XDG_DATA_HOME HOME="$home" "$root/usr/bin/junkbane-initdb" 2>&1 || true)
+[[ $initdb == *"$data/junkbane.mdb already exists"* ]] || fail "junkbane-initdb: $initdb"
+
+echo "== second start"
+before=$(sha256sum <"$data/junkbane.mdb")
+install -m 600 /dev/null "$data/temp/mail-2f8k3q.eml" # a message a killed run left
+install -m 600 /dev/null "$data/temp/notes.txt"       # not the program's
+start >/dev/null || fail "the second start failed"
+[ "$(sha256sum <"$data/junkbane.mdb")" = "$before" ] || fail "the second start changed the database"
+[ ! -e "$data/temp/mail-2f8k3q.eml" ] || fail "the left-over message is still in temp/"
+[ -e "$data/temp/notes.txt" ] || fail "a file that is not the program's was removed from temp/"
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "package test passed"
