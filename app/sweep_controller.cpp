@@ -33,6 +33,7 @@ void SweepController::tick()
     m_inTick = true;
     const auto leave = qScopeGuard([this] { m_inTick = false; });
 
+    followSelectedAccount();
     m_view.setLabel1(u"総 受 信 数     ："_s + QString::number(m_counters.recv_count) + kCrLf +
                      u"メールBOX残数："_s + QString::number(m_counters.mail_no));
     m_view.setLabel7(u"ユーザ："_s + MdlMain::sel_user.toString());
@@ -49,6 +50,19 @@ void SweepController::tick()
     // A failing step stops the sweep; the user sees why and can start again.
     mail_state = mail::StateIdle;
     m_messages.showMessage(u"エラーのため停止しました"_s + kCrLf + failure);
+}
+
+void SweepController::followSelectedAccount()
+{
+    // Another account's mailbox is swept from its first message: the number reached in the
+    // previous one means nothing there. The state stays as it is.
+    if (MdlMain::sel_id == m_countersAccount)
+        return;
+    if (m_countersAccount.isValid()) {
+        m_counters = {};
+        retry_count = 0;
+    }
+    m_countersAccount = MdlMain::sel_id;
 }
 
 void SweepController::act()

@@ -4,6 +4,7 @@
 #include "sweep.h"
 
 #include <QString>
+#include <QVariant>
 
 namespace app {
 
@@ -38,6 +39,7 @@ public:
     const QString& nextRunText() const { return next_run_text; }
 
 private:
+    void followSelectedAccount();
     void act();
     void waitingTick();
     qint64 intervalSeconds() const;
@@ -51,6 +53,7 @@ private:
     qint64 retry_count = 0;
     QString next_run_text;
     mail::SweepCounters m_counters; // recv_count and mail_no
+    QVariant m_countersAccount;     // the selected account's id the counters belong to
     bool m_inTick = false;
 };
 
