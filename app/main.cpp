@@ -1,15 +1,13 @@
 // Junkbane: removes junk mail from a POP3 mailbox on the server, sender by sender.
 
 #include "app_info.h"
+#include "controls.h"
 #include "fonts.h"
 #include "messages.h"
 #include "program.h"
 #include "program_icon.h"
 
 #include <QApplication>
-#include <QFont>
-
-using namespace Qt::StringLiterals;
 
 int main(int argc, char* argv[])
 {
@@ -17,7 +15,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(app::applicationTitle());
     QApplication::setApplicationVersion(app::versionText());
     app::installFontSubstitutions();
-    QApplication::setFont(QFont(u"ＭＳ Ｐゴシック"_s, 9));
+    QApplication::setFont(app::uiFont());
     QApplication::setWindowIcon(resources::programIcon());
     if (const QString why = resources::programIconProblem(); !why.isEmpty())
         qWarning("%s", qPrintable(why));

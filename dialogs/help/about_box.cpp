@@ -8,6 +8,7 @@
 
 using namespace Qt::StringLiterals;
 using app::twips;
+using dialogs::makeLabel;
 
 namespace {
 
@@ -19,37 +20,24 @@ const QString kDesignDescription = u"ｱﾌﾟﾘｹｰｼｮﾝの説明"_s;
 
 constexpr int kIconPixels = 32;
 
-QLabel* makeLabel(QWidget* parent, const QString& text, const QFont& font)
-{
-    auto* label = new QLabel(text, parent);
-    label->setFont(font);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(false);
-    return label;
-}
-
 } // namespace
 
 frmAbout::frmAbout(QWidget* owner) : FixedDialog(owner, 6600, 2940)
 {
     setWindowTitle(kDesignCaption);
 
-    const QFont font(u"ＭＳ Ｐゴシック"_s, 9);
-    QFont titleFont = font;
-    titleFont.setBold(true);
-
     picIcon = new QLabel(this);
     picIcon->setGeometry(twips(240), twips(240), twips(720), twips(720));
     picIcon->setAlignment(Qt::AlignCenter);
     picIcon->setPixmap(resources::programIcon().pixmap(kIconPixels, kIconPixels));
 
-    lblTitle = makeLabel(this, kDesignTitle, titleFont);
-    lblTitle->setGeometry(twips(1200), twips(240), twips(5160), twips(300));
-    lblVersion = makeLabel(this, kDesignVersion, font);
-    lblVersion->setGeometry(twips(1200), twips(600), twips(5160), twips(300));
-    lblDescription = makeLabel(this, kDesignDescription, font);
-    lblDescription->setGeometry(twips(1200), twips(1080), twips(5160), twips(1680));
+    lblTitle = makeLabel(this, kDesignTitle, app::kUiFontPoints, 1200, 240, 5160, 300);
+    QFont titleFont = lblTitle->font();
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    lblVersion = makeLabel(this, kDesignVersion, app::kUiFontPoints, 1200, 600, 5160, 300);
+    lblDescription =
+        makeLabel(this, kDesignDescription, app::kUiFontPoints, 1200, 1080, 5160, 1680);
 
     load();
 }
