@@ -55,9 +55,10 @@ void frmAbout::load()
     description += u"\r\n"_s;
     description += u"迷惑メールの削除ツールです。"_s + u"\r\n"_s;
     description += u"■動作環境"_s + u"\r\n"_s;
-    description += u"Windows2000/Me/98se"_s + u"\r\n"_s;
-    description += u"Microsoft Data Access Components(MDAC)2.6以上"_s + u"\r\n"_s +
-                   u"がインストールされている事"_s + u"\r\n"_s;
-    description += u"※Microsoftのサイトよりダウンロードしてください。"_s + u"\r\n"_s;
+    // What this build runs on: the distribution it is built and tested on, and the Qt it
+    // needs at least; everything else comes with the distribution's packages.
+    description += u"Debian GNU/Linux 12"_s + u"\r\n"_s;
+    description += u"Qt 6.4以上"_s + u"\r\n"_s + u"がインストールされている事"_s + u"\r\n"_s;
+    description += u"※Debianのパッケージよりインストールしてください。"_s + u"\r\n"_s;
     lblDescription->setText(description);
 }
