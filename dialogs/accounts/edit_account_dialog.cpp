@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "mdl_main.h"
+#include "selected_account.h"
 #include "statements.h"
 
 #include <QLineEdit>
@@ -27,7 +28,8 @@ const dialogs::AccountFormLayout kLayout{
 
 } // namespace
 
-Form8::Form8(app::Messages& messages, QWidget* owner) : AccountForm(messages, owner, kLayout)
+Form8::Form8(app::Messages& messages, QWidget* owner)
+    : AccountForm(messages, owner, kLayout), m_id(MdlMain::sel_id)
 {
     // Window load. The selected account holds the store's values untyped: a text as it is, a
     // number as its decimal text, an empty (or null) value as an empty box.
@@ -39,8 +41,15 @@ Form8::Form8(app::Messages& messages, QWidget* owner) : AccountForm(messages, ow
 
 void Form8::save(store::Connection& db, const dialogs::AccountFields& fields)
 {
-    // The rows to rewrite are found by the user name the picker loaded, not by Text2, so a
-    // renamed account is rewritten rather than looked for under its new name.
-    db.Execute(store::SqlAccountUpdate(fields.server, fields.user, fields.pass, fields.seconds,
-                                       MdlMain::sel_user.toString()));
+    // Without a picked row there is nothing to rewrite; the dialog closes as after any save.
+    bool hasId = false;
+    const qint64 id = m_id.toLongLong(&hasId);
+    if (!hasId)
+        return;
+    db.Execute(
+        store::SqlAccountUpdateById(fields.server, fields.user, fields.pass, fields.seconds, id));
+    // The account being swept was just corrected: sweep with what is stored now, as the store
+    // returns it, rather than with the values picked before.
+    if (MdlMain::sel_id == m_id)
+        dialogs::selectAccountRow(db, id);
 }

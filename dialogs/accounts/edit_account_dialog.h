@@ -2,9 +2,11 @@
 
 #include "account_form.h"
 
-// The edit account dialog: shows the selected account and rewrites every row of the account
-// table whose user name is the selected account's. The selected account itself stays as the
-// picker loaded it, also after a save.
+#include <QVariant>
+
+// The edit account dialog: shows the selected account and rewrites its row of the account
+// table, found by the row's id. When that row is still the selected account, the selected
+// account takes the saved values at once.
 class Form8 : public dialogs::AccountForm {
     Q_OBJECT
 
@@ -13,4 +15,6 @@ public:
 
 private:
     void save(store::Connection& db, const dialogs::AccountFields& fields) override;
+
+    QVariant m_id; // the row shown, as the selected account held it at load
 };
