@@ -21,6 +21,11 @@ AccountForm::AccountForm(app::Messages& messages, QWidget* owner, const AccountF
         const Place& box = field.box;
         *labels[i] = makeLabel(this, field.caption, field.points, label.left, label.top,
                                label.width, label.height);
+        if (field.stretch != QFont::Unstretched) {
+            QFont font = (*labels[i])->font();
+            font.setStretch(field.stretch);
+            (*labels[i])->setFont(font);
+        }
         *boxes[i] = makeTextBox(this, box.left, box.top, box.width, box.height);
     }
     const Place& button = layout.button;

@@ -3,6 +3,7 @@
 #include "db_owner.h"
 #include "fixed_dialog.h"
 
+#include <QFont>
 #include <QString>
 
 class QLabel;
@@ -25,12 +26,14 @@ struct Place {
 
 // What the new and the edit account dialog draw differently: sizes, places, texts.
 struct AccountFormLayout {
-    // One labelled box; the label's font size in points.
+    // One labelled box; the label's font size in points, and its width in percent of the
+    // font's own (a condensed face where a text is wider than its drawn place).
     struct Field {
         QString caption;
         qreal points;
         Place label;
         Place box;
+        int stretch = QFont::Unstretched;
     };
 
     QString windowCaption;
