@@ -8,22 +8,22 @@
 
 #include <limits>
 
-using namespace Qt::StringLiterals;
-
 namespace app {
 
 QFont uiFont(qreal points)
 {
-    QFont font(u"ＭＳ Ｐゴシック"_s);
+    QFont font(kUiFontFamily.toString());
     font.setPointSizeF(points);
     font.setWeight(QFont::Normal);
     return font;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int width, int height)
+QLabel* makeLabel(QWidget* parent, const QString& text, qreal points, int left, int top, int width,
+                  int height)
 {
     auto* label = new QLabel(parent);
     label->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    label->setFont(uiFont(points));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(false);

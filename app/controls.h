@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringView>
 
 class QLabel;
 class QLineEdit;
@@ -12,12 +13,18 @@ class QWidget;
 // of the program's windows give them.
 namespace app {
 
-// The Japanese UI font at the given size.
-QFont uiFont(qreal points);
+// The Japanese UI font every window asks for, by its Windows name (installFontSubstitutions()
+// maps it to the installed font), and the size of the text that has no size of its own.
+inline constexpr QStringView kUiFontFamily = u"ＭＳ Ｐゴシック";
+inline constexpr qreal kUiFontPoints = 9;
 
-// A label holding plain text at its top left, without wrapping: line breaks are the text's own
-// CR LF.
-QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int width, int height);
+// The Japanese UI font at the given size.
+QFont uiFont(qreal points = kUiFontPoints);
+
+// A label holding plain text at its top left in the UI font at the given size, without
+// wrapping: line breaks are the text's own CR LF.
+QLabel* makeLabel(QWidget* parent, const QString& text, qreal points, int left, int top, int width,
+                  int height);
 // A single-line text box, in clear and without a length limit of its own.
 QLineEdit* makeTextBox(QWidget* parent, int left, int top, int width, int height);
 // A button that is nobody's default: Enter in a text box does not press it.

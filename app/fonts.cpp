@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include "controls.h"
+
 #include <QFont>
 #include <QStringList>
 
@@ -10,7 +12,7 @@ namespace app {
 void installFontSubstitutions()
 {
     const QStringList gothic{u"IPAPGothic"_s, u"IPAGothic"_s};
-    QFont::insertSubstitutions(u"ＭＳ Ｐゴシック"_s, gothic);
+    QFont::insertSubstitutions(kUiFontFamily.toString(), gothic);
     QFont::insertSubstitutions(u"MS PGothic"_s, gothic);
 }
 

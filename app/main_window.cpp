@@ -21,21 +21,21 @@ Form1::Form1(const app::Clock& clock, mail::SweepSteps& steps, app::Messages& me
              app::StepRunner& runner, std::shared_ptr<mail::CancelFlag> cancel, QWidget* parent)
     : QMainWindow(parent), m_controller(clock, steps, messages, *this, runner, std::move(cancel))
 {
-    setFont(app::uiFont(9));
+    setFont(app::uiFont());
 
     auto* client = new QWidget(this);
     client->setFixedSize(twips(2850), twips(1965));
     setCentralWidget(client);
 
-    Label7 = makeLabel(client, QString(), 120, 0, 2535, 255);
-    Label4 = makeLabel(client, QString(), 120, 360, 735, 255);
+    Label7 = makeLabel(client, QString(), app::kUiFontPoints, 120, 0, 2535, 255);
+    Label4 = makeLabel(client, QString(), app::kUiFontPoints, 120, 360, 735, 255);
     // The due time and the clock start further left and run to the window's edge than the
     // layout was drawn with: in IPAPGothic a date with its seconds ("2026/12/28 23:59:59") is
     // 129 pixels wide, and the drawn 1575 twips (105 pixels) cut the seconds off.
-    Label2 = makeLabel(client, QString(), 900, 360, 1950, 255);
-    Label5 = makeLabel(client, QString(), 240, 720, 615, 255);
-    Label3 = makeLabel(client, QString(), 900, 720, 1950, 255);
-    Label1 = makeLabel(client, QString(), 360, 1080, 2175, 495);
+    Label2 = makeLabel(client, QString(), app::kUiFontPoints, 900, 360, 1950, 255);
+    Label5 = makeLabel(client, QString(), app::kUiFontPoints, 240, 720, 615, 255);
+    Label3 = makeLabel(client, QString(), app::kUiFontPoints, 900, 720, 1950, 255);
+    Label1 = makeLabel(client, QString(), app::kUiFontPoints, 360, 1080, 2175, 495);
     Command1 = makeButton(client, u"停　止"_s, 120, 1560, 1095, 375);
     Command2 = makeButton(client, u"開　始"_s, 1560, 1560, 1095, 375);
     setTabOrder(Command1, Command2);

@@ -2,8 +2,6 @@
 
 #include "app_info.h"
 
-#include <QLabel>
-
 using app::twips;
 
 namespace dialogs {
@@ -24,14 +22,6 @@ void FixedDialog::showEvent(QShowEvent* event)
         const QRect frame = frameGeometry();
         move(pos() + ownerFrame.center() - frame.center());
     }
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& text, qreal points, int left, int top, int width,
-                  int height)
-{
-    QLabel* label = app::makeLabel(parent, text, left, top, width, height);
-    label->setFont(labelFont(points));
-    return label;
 }
 
 } // namespace dialogs

@@ -18,16 +18,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-// The Japanese UI font of the dialogs' labels at the given size.
-inline QFont labelFont(qreal points)
-{
-    return app::uiFont(points);
-}
-
-// A label in the UI font at the given size; the other controls are the program's own.
-QLabel* makeLabel(QWidget* parent, const QString& text, qreal points, int left, int top, int width,
-                  int height);
+// The controls every window places in twips.
 using app::makeButton;
+using app::makeLabel;
 using app::makeTextBox;
 
 } // namespace dialogs

@@ -1,6 +1,7 @@
 #include "launch.h"
 
 #include "app_info.h"
+#include "controls.h"
 #include "fonts.h"
 #include "prepare_data.h"
 #include "program_icon.h"
@@ -20,7 +21,7 @@ void prepareApplication()
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(versionText());
     installFontSubstitutions();
-    QApplication::setFont(QFont(u"ＭＳ Ｐゴシック"_s, 9));
+    QApplication::setFont(uiFont());
     QApplication::setWindowIcon(resources::programIcon());
     if (const QString why = resources::programIconProblem(); !why.isEmpty())
         qWarning("%s", qPrintable(why));

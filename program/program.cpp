@@ -15,19 +15,18 @@ mail::PopOptions withCancel(mail::PopOptions options, std::shared_ptr<mail::Canc
 
 Program::Program(Messages& messages, mail::PopOptions options)
     : m_library(withCancel(std::move(options), m_cancel)),
-      m_sweep(m_library,
-              {
-                  .folder = [folder = store::dataFolder()] { return folder; },
-                  // Called on the worker: the line is set on the window's thread, before the
-                  // step's end reaches the controller there.
-                  .statusLine =
-                      [this](const QString& text) {
-                          QMetaObject::invokeMethod(
-                              &m_window, [this, text] { m_window.setStatusLine(text); },
-                              Qt::QueuedConnection);
-                      },
-                  .cancel = m_cancel,
-              }),
+      m_sweep(m_library, {
+                             .folder = [folder = store::dataFolder()] { return folder; },
+                             // Called on the worker: the line is set on the window's thread, before
+                             // the step's end reaches the controller there.
+                             .statusLine =
+                                 [this](const QString& text) {
+                                     QMetaObject::invokeMethod(
+                                         &m_window, [this, text] { m_window.setStatusLine(text); },
+                                         Qt::QueuedConnection);
+                                 },
+                             .cancel = m_cancel,
+                         }),
       m_window(m_clock, m_sweep, messages, m_runner, m_cancel)
 {
     wireMenu(m_window, messages);

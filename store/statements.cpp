@@ -82,4 +82,17 @@ QString SqlBlockDeleteById(qint64 id)
     return u"delete from mymailchk where id="_s + QString::number(id);
 }
 
+QString SqlAccountById(qint64 id)
+{
+    return u"select * from cool where id="_s + QString::number(id);
+}
+
+QString SqlAccountUpdateById(const QString& server, const QString& user, const QString& pass,
+                             qint64 seconds, qint64 id)
+{
+    return u"update cool set d_server='"_s + quoted(server) + u"',d_user='"_s + quoted(user) +
+           u"',d_pass='"_s + quoted(pass) + u"',d_time='"_s + QString::number(seconds) +
+           u"' where id="_s + QString::number(id);
+}
+
 } // namespace store

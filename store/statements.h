@@ -29,4 +29,10 @@ QString SqlBlockMatchExact(const QString& sender);
 // whose address merely contains the picked text.
 QString SqlBlockDeleteById(qint64 id);
 
+// Accounts are picked and rewritten by their row's id: user names need not be unique, and a
+// name with an apostrophe is still its own.
+QString SqlAccountById(qint64 id);
+QString SqlAccountUpdateById(const QString& server, const QString& user, const QString& pass,
+                             qint64 seconds, qint64 id);
+
 } // namespace store

@@ -13,6 +13,9 @@ inline QVariant sel_server;
 inline QVariant sel_user;
 inline QVariant sel_pass;
 inline QVariant sel_time;
+// The id of that row, set together with the four: what the edit dialog rewrites, and what
+// tells the sweep that another account has been picked.
+inline QVariant sel_id;
 
 // True when every character of the text is one of the digits "0" to "9" (also for "").
 bool IsDigits(const QString& text);

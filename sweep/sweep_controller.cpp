@@ -51,6 +51,9 @@ void SweepController::tick()
     m_inTick = true;
     const auto leave = qScopeGuard([this] { m_inTick = false; });
 
+    // A step out works on the account it began with; its counters come back when it ends.
+    if (!m_running)
+        followSelectedAccount();
     m_view.setLabel1(u"総 受 信 数     ："_s + QString::number(m_counters.recv_count) + kCrLf +
                      u"メールBOX残数："_s + QString::number(m_counters.mail_no));
     m_view.setLabel7(u"ユーザ："_s + MdlMain::sel_user.toString());
@@ -78,6 +81,19 @@ void SweepController::showStopped(const QString& description)
     m_boxOpen = true;
     const auto closed = qScopeGuard([this] { m_boxOpen = false; });
     m_messages.showMessage(u"エラーのため停止しました"_s + kCrLf + description);
+}
+
+void SweepController::followSelectedAccount()
+{
+    // Another account's mailbox is swept from its first message: the number reached in the
+    // previous one means nothing there. The state stays as it is.
+    if (MdlMain::sel_id == m_countersAccount)
+        return;
+    if (m_countersAccount.isValid()) {
+        m_counters = {};
+        retry_count = 0;
+    }
+    m_countersAccount = MdlMain::sel_id;
 }
 
 void SweepController::act()

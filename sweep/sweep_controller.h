@@ -5,6 +5,7 @@
 #include "sweep.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <vector>
@@ -59,6 +60,7 @@ private:
     enum class Click { Start, Stop, Reset };
     struct Step; // one step's input and result, shared with the worker
 
+    void followSelectedAccount();
     void act();
     void launch(bool deleteStep);
     void finishStep(const Step& step);
@@ -80,6 +82,7 @@ private:
     qint64 retry_count = 0;
     QString next_run_text;
     mail::SweepCounters m_counters; // recv_count and mail_no
+    QVariant m_countersAccount;     // the selected account's id the counters belong to
     bool m_inTick = false;
     bool m_boxOpen = false;
     bool m_running = false;

@@ -2,11 +2,12 @@
 
 #include "app_info.h"
 #include "edit_account_dialog.h"
-#include "mdl_main.h"
 #include "messages.h"
+#include "selected_account.h"
 #include "statements.h"
 
 #include <QListWidget>
+#include <QScopeGuard>
 
 #include <utility>
 
@@ -34,11 +35,13 @@ void AccountPicker::load()
     setWindowTitle(u"一覧から選択"_s);
     app::runGuarded(m_messages, [this] {
         DbOpen();
+        const auto release = qScopeGuard([this] { DbClose(); });
         for (auto rows = DbConn->Execute(store::SqlAccountList()); !rows->eof(); rows->moveNext()) {
             // A row without a user name (only written by hand, never by the dialogs) is
-            // listed as an empty entry, which loads nothing when picked, rather than ending
-            // the program each time a picker opens.
-            List1->addItem(rows->value(u"d_user"_s).toString());
+            // listed as an empty entry rather than ending the program each time a picker
+            // opens.
+            auto* entry = new QListWidgetItem(rows->value(u"d_user"_s).toString(), List1);
+            entry->setData(Qt::UserRole, rows->value(u"id"_s));
         }
         DbClose();
     });
@@ -52,23 +55,15 @@ void AccountPicker::pick(const QListWidgetItem* item)
 
     bool loaded = false;
     app::runGuarded(m_messages, [this, item, &loaded] {
-        if (!store::withoutApostrophes(item->text()).isEmpty()) {
+        // The entry's row, by its id: equal names are different accounts, and the name itself
+        // (quotes and all) plays no part in finding it.
+        bool hasId = false;
+        const qint64 id = item->data(Qt::UserRole).toLongLong(&hasId);
+        if (hasId) {
             DbOpen();
-            {
-                const auto rows = DbConn->Execute(store::SqlAccountByUser(item->text()));
-                if (!rows->eof()) {
-                    // All four are read before any is written, so that a failed read leaves
-                    // the selected account whole.
-                    QVariant server = rows->value(u"d_server"_s);
-                    QVariant user = rows->value(u"d_user"_s);
-                    QVariant pass = rows->value(u"d_pass"_s);
-                    QVariant time = rows->value(u"d_time"_s);
-                    MdlMain::sel_server = std::move(server);
-                    MdlMain::sel_user = std::move(user);
-                    MdlMain::sel_pass = std::move(pass);
-                    MdlMain::sel_time = std::move(time);
-                }
-            }
+            const auto release = qScopeGuard([this] { DbClose(); });
+            // A row removed since the list was read leaves the selected account as it was.
+            selectAccountRow(*DbConn, id);
             DbClose();
         }
         loaded = true;

@@ -15,7 +15,8 @@ class Messages;
 namespace dialogs {
 
 // A list of the receive accounts by user name, newest first, from which one pick makes an
-// account the selected account. The two pickers differ in size and in what follows a pick.
+// account the selected account. Each entry keeps its row's id (Qt::UserRole), and a pick loads
+// exactly that row. The two pickers differ in size and in what follows a pick.
 class AccountPicker : public FixedDialog, private store::DbOwner {
     Q_OBJECT
 

@@ -19,7 +19,7 @@ AddressTextDialog::AddressTextDialog(app::Messages& messages, QWidget* owner,
                                      StatementFor statementFor)
     : FixedDialog(owner, 3840, 1080), m_messages(messages), m_statementFor(statementFor)
 {
-    setFont(labelFont(9));
+    setFont(app::uiFont());
 
     Text1 = new QLineEdit(this);
     Text1->setGeometry(twips(120), twips(120), twips(3600), twips(315));

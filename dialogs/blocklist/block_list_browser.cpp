@@ -38,7 +38,7 @@ protected:
 Form5::Form5(app::Messages& messages, QWidget* owner)
     : FixedDialog(owner, kWidthTwips, kHeightTwips), m_messages(messages)
 {
-    setFont(labelFont(9));
+    setFont(app::uiFont());
 
     List1 = new EntryList(this);
     List1->setGeometry(0, 0, app::twips(kWidthTwips), app::twips(kHeightTwips));

@@ -8,6 +8,7 @@
 
 using namespace Qt::StringLiterals;
 using app::twips;
+using dialogs::makeLabel;
 
 namespace {
 
@@ -19,37 +20,24 @@ const QString kDesignDescription = u"ｱﾌﾟﾘｹｰｼｮﾝの説明"_s;
 
 constexpr int kIconPixels = 32;
 
-QLabel* makeLabel(QWidget* parent, const QString& text, const QFont& font)
-{
-    auto* label = new QLabel(text, parent);
-    label->setFont(font);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(false);
-    return label;
-}
-
 } // namespace
 
 frmAbout::frmAbout(QWidget* owner) : FixedDialog(owner, 6600, 2940)
 {
     setWindowTitle(kDesignCaption);
 
-    const QFont font(u"ＭＳ Ｐゴシック"_s, 9);
-    QFont titleFont = font;
-    titleFont.setBold(true);
-
     picIcon = new QLabel(this);
     picIcon->setGeometry(twips(240), twips(240), twips(720), twips(720));
     picIcon->setAlignment(Qt::AlignCenter);
     picIcon->setPixmap(resources::programIcon().pixmap(kIconPixels, kIconPixels));
 
-    lblTitle = makeLabel(this, kDesignTitle, titleFont);
-    lblTitle->setGeometry(twips(1200), twips(240), twips(5160), twips(300));
-    lblVersion = makeLabel(this, kDesignVersion, font);
-    lblVersion->setGeometry(twips(1200), twips(600), twips(5160), twips(300));
-    lblDescription = makeLabel(this, kDesignDescription, font);
-    lblDescription->setGeometry(twips(1200), twips(1080), twips(5160), twips(1680));
+    lblTitle = makeLabel(this, kDesignTitle, app::kUiFontPoints, 1200, 240, 5160, 300);
+    QFont titleFont = lblTitle->font();
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    lblVersion = makeLabel(this, kDesignVersion, app::kUiFontPoints, 1200, 600, 5160, 300);
+    lblDescription =
+        makeLabel(this, kDesignDescription, app::kUiFontPoints, 1200, 1080, 5160, 1680);
 
     load();
 }
@@ -67,9 +55,10 @@ void frmAbout::load()
     description += u"\r\n"_s;
     description += u"迷惑メールの削除ツールです。"_s + u"\r\n"_s;
     description += u"■動作環境"_s + u"\r\n"_s;
-    description += u"Windows2000/Me/98se"_s + u"\r\n"_s;
-    description += u"Microsoft Data Access Components(MDAC)2.6以上"_s + u"\r\n"_s +
-                   u"がインストールされている事"_s + u"\r\n"_s;
-    description += u"※Microsoftのサイトよりダウンロードしてください。"_s + u"\r\n"_s;
+    // What this build runs on: the distribution it is built and tested on, and the Qt it
+    // needs at least; everything else comes with the distribution's packages.
+    description += u"Debian GNU/Linux 12"_s + u"\r\n"_s;
+    description += u"Qt 6.4以上"_s + u"\r\n"_s + u"がインストールされている事"_s + u"\r\n"_s;
+    description += u"※Debianのパッケージよりインストールしてください。"_s + u"\r\n"_s;
     lblDescription->setText(description);
 }

@@ -18,13 +18,22 @@ using DocumentOpener = std::function<bool(const QUrl&)>;
 // The desktop's own opener (QDesktopServices::openUrl).
 DocumentOpener desktopOpener();
 
+// Tells whether the desktop has an application registered for a file's type.
+using ApplicationFinder = std::function<bool(const QString& path)>;
+
+// Asks the desktop's own opener tools (xdg-mime) for the file's type and for the application
+// registered for it. When the tools cannot be asked, it answers true and leaves the verdict to
+// the opener.
+ApplicationFinder desktopApplicationFinder();
+
 // The help file's path: the program's folder, then "/kv.chm"; when the file is not there but
 // in the installed share folder (.../share/junkbane beside .../bin), that one.
 QString helpFilePath();
 
 // Opens the help file with the desktop's application for it, or says that nothing can open it.
-// The desktop is not asked about a file that is missing or unreadable: it would report success
-// for it and then fail out of sight.
-void openHelpFile(app::Messages& messages, const DocumentOpener& opener);
+// The desktop is asked only about a file that is there and readable and that an application
+// is registered for: for any other it would report success and then fail out of sight.
+void openHelpFile(app::Messages& messages, const ApplicationFinder& finder,
+                  const DocumentOpener& opener);
 
 } // namespace dialogs

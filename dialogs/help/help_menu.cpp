@@ -10,7 +10,7 @@ void openHelp(QWidget* owner, app::Messages& messages)
     // The viewer runs on its own and needs no owner; the message box takes its owner from
     // `messages`.
     static_cast<void>(owner);
-    openHelpFile(messages, desktopOpener());
+    openHelpFile(messages, desktopApplicationFinder(), desktopOpener());
 }
 
 void openAboutBox(QWidget* owner)

@@ -107,7 +107,7 @@ protected:
     static void clearSelected()
     {
         MdlMain::sel_server = MdlMain::sel_user = MdlMain::sel_pass = MdlMain::sel_time =
-            QVariant();
+            MdlMain::sel_id = QVariant();
     }
 
     Form1& window() { return program->program.window(); }
@@ -266,9 +266,10 @@ TEST_F(EndToEnd, SweepDeletesExactlyTheBlockedMessagesThenWaits)
 }
 
 // 受信設定の編集 picks the account (so it becomes the one swept) and opens the edit dialog on
-// it; the new interval is stored, and the sweep waits by it once the account is picked again.
-// The second run begins at the number the first one reached.
-TEST_F(EndToEnd, EditedIntervalTakesEffectOnceTheAccountIsPickedAgain)
+// it. The account was registered with a wrong password; the edit corrects it and shortens the
+// interval, and the sweep uses both at once, without a new pick. The second run begins at the
+// number the first one reached.
+TEST_F(EndToEnd, EditedPasswordAndIntervalTakeEffectAtOnce)
 {
     const QString junk = server.addMessage(textMessage("Junk <junk@bad.example>", "junk1"));
     const QString kept = server.addMessage(textMessage("Friend <friend@example.org>", "keep1"));
@@ -277,15 +278,17 @@ TEST_F(EndToEnd, EditedIntervalTakesEffectOnceTheAccountIsPickedAgain)
     registerAccount(u"pop3s://127.0.0.1:1"_s, u"someone"_s, u"secret"_s, u"300"_s);
     const QString serverText = u"pop3s://127.0.0.1:%1"_s.arg(server.pop3sPort());
     const QString user = server.user();
-    registerAccount(serverText, user, server.password(), u"600"_s);
+    registerAccount(serverText, user, u"wrong"_s, u"600"_s);
     addBlockEntry(u"junk@bad.example"_s);
 
     auto editorSeen = std::make_shared<QStringList>();
+    const QString password = server.password();
     e2e::whenInFront<Form6>([=](Form6& picker) {
         EXPECT_EQ(e2e::entries(picker.List1), (QStringList{user, u"someone"_s}));
         e2e::whenInFront<Form8>([=](Form8& editor) {
             *editorSeen = {editor.Text1->text(), editor.Text2->text(), editor.Text3->text(),
                            editor.Text4->text()};
+            e2e::retype(editor.Text3, password);
             e2e::retype(editor.Text4, u"3"_s);
             EXPECT_EQ(editor.Text4->text(), u"3"_s);
             e2e::press(editor.Command1);
@@ -294,15 +297,13 @@ TEST_F(EndToEnd, EditedIntervalTakesEffectOnceTheAccountIsPickedAgain)
     });
     window().m6->trigger();
 
-    EXPECT_EQ(*editorSeen, (QStringList{serverText, user, server.password(), u"600"_s}));
+    EXPECT_EQ(*editorSeen, (QStringList{serverText, user, u"wrong"_s, u"600"_s}));
     EXPECT_EQ(settings.column(u"select d_time from cool order by id"_s, u"d_time"_s),
               (QStringList{u"300"_s, u"3"_s}));
-    // The pick made it the selected account; the save did not change the selection.
+    // The pick made it the selected account, and the save of that account updated it.
     EXPECT_EQ(MdlMain::sel_user.toString(), user);
     EXPECT_EQ(MdlMain::sel_server.toString(), serverText);
-    EXPECT_EQ(MdlMain::sel_time.toLongLong(), 600);
-
-    pickForSweep(user);
+    EXPECT_EQ(MdlMain::sel_pass.toString(), password);
     ASSERT_EQ(MdlMain::sel_time.toLongLong(), 3);
 
     const qint64 pressedAt = QDateTime::currentSecsSinceEpoch();

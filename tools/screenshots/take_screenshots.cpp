@@ -10,6 +10,7 @@
 #include "add_address_dialog.h"
 #include "app_info.h"
 #include "block_list_browser.h"
+#include "controls.h"
 #include "delete_address_dialog.h"
 #include "dovecot_fixture.h"
 #include "edit_account_dialog.h"
@@ -376,7 +377,7 @@ int main(int argc, char* argv[])
     }
     app::prepareApplication();
 
-    const QString family = QFontInfo(QFont(u"ＭＳ Ｐゴシック"_s, 9)).family();
+    const QString family = QFontInfo(app::uiFont()).family();
     if (family != u"IPAPGothic"_s) {
         std::fprintf(stderr,
                      "junkbane_screenshots: the windows' font is drawn with %s, not "

@@ -136,16 +136,20 @@ TEST_P(AccountChecks, FirstFailingCheckIsShownOrTheRowIsStored)
         else
             EXPECT_TRUE(accounts().empty());
     } else {
-        addAccount(kEarlier.server, kEarlier.user, kEarlier.pass, 60);
-        select(kEarlier.server, kEarlier.user, kEarlier.pass, qlonglong(60));
+        const QVariant id = addAccount(kEarlier.server, kEarlier.user, kEarlier.pass, 60);
+        select(kEarlier.server, kEarlier.user, kEarlier.pass, qlonglong(60), id);
         const QVariantList picked = selected();
         Form8 dialog(messages, nullptr);
         run(dialog, row);
-        if (row.message.isEmpty())
+        if (row.message.isEmpty()) {
             EXPECT_EQ(accounts(), std::vector<AccountRow>{typed});
-        else
+            // The saved row is the selected account: it holds what was stored at once.
+            EXPECT_EQ(selected(), (QVariantList{row.server, row.user, row.pass,
+                                                QVariant(row.storedTime.toLongLong())}));
+        } else {
             EXPECT_EQ(accounts(), std::vector<AccountRow>{kEarlier});
-        EXPECT_EQ(selected(), picked) << "a save never changes the selected account";
+            EXPECT_EQ(selected(), picked) << "a refused save leaves the selected account alone";
+        }
     }
     // Stored as a number by both dialogs, though the edit writes it between quotes.
     if (row.message.isEmpty()) {

@@ -113,19 +113,30 @@ TEST_P(BothPickers, EmptyTableGivesEmptyListAndLeavesTheSelectionAlone)
     EXPECT_EQ(selected(), before);
 }
 
-TEST_P(BothPickers, EitherOfTwoSameNamedEntriesLoadsTheNewerRow)
+// Each entry loads its own row, also among equal names (which the store compares without
+// letter case): the newer entry the newer row, the older entry the older one.
+TEST_P(BothPickers, EachOfTwoSameNamedEntriesLoadsItsOwnRow)
 {
-    addAccount(u"s1"_s, u"u"_s, u"p1"_s, 60);
-    addAccount(u"s2"_s, u"u"_s, u"p2"_s, 120);
-    for (int row : {0, 1}) {
-        SCOPED_TRACE(row == 0 ? "first entry" : "second entry");
+    const QVariant older = addAccount(u"s1"_s, u"info"_s, u"p1"_s, 60);
+    const QVariant newer = addAccount(u"s2"_s, u"INFO"_s, u"p2"_s, 120);
+    const struct {
+        int entry;
+        QVariantList loaded;
+        QVariant id;
+    } rows[] = {
+        {0, {u"s2"_s, u"INFO"_s, u"p2"_s, QVariant(qlonglong(120))}, newer},
+        {1, {u"s1"_s, u"info"_s, u"p1"_s, QVariant(qlonglong(60))}, older},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entry == 0 ? "newer entry" : "older entry");
         clearSelected();
         editorsOpened = 0;
         const auto picker = open(GetParam());
-        ASSERT_EQ(entries(picker->List1), (QStringList{u"u"_s, u"u"_s}));
-        clickEntry(picker->List1, row);
+        ASSERT_EQ(entries(picker->List1), (QStringList{u"INFO"_s, u"info"_s}));
+        clickEntry(picker->List1, row.entry);
         expectPicked(GetParam(), *picker);
-        EXPECT_EQ(selected(), (QVariantList{u"s2"_s, u"u"_s, u"p2"_s, QVariant(qlonglong(120))}));
+        EXPECT_EQ(selected(), row.loaded);
+        EXPECT_EQ(MdlMain::sel_id, row.id);
     }
 }
 
@@ -143,13 +154,13 @@ TEST_P(BothPickers, SelectedValuesKeepTheStoresTypes)
     EXPECT_EQ(MdlMain::sel_pass, QVariant(u"0123"_s)) << "a password of digits stays text";
     EXPECT_EQ(MdlMain::sel_time.typeId(), QMetaType::LongLong);
     EXPECT_EQ(MdlMain::sel_time, QVariant(qlonglong(300)));
+    EXPECT_EQ(MdlMain::sel_id.typeId(), QMetaType::LongLong);
 }
 
 struct QuotedPick {
     const char* situation;
     QString storedUser; // the listed entry
-    QString otherUser;  // a second row, or empty for none
-    bool loadsOther;    // the pick finds the other row, else nothing
+    QString otherUser;  // an older row whose name is the entry's without quotes, or empty
 
     friend void PrintTo(const QuotedPick& row, std::ostream* out) { *out << row.situation; }
 };
@@ -157,37 +168,34 @@ struct QuotedPick {
 class QuotedEntries : public PickerTest,
                       public ::testing::WithParamInterface<std::tuple<Picker, QuotedPick>> {};
 
-// A name holding quotes is looked up without them: it loads the row named without quotes,
-// or nothing; either way the picker closes (and the edit picker opens the edit dialog).
-TEST_P(QuotedEntries, AreLookedUpWithoutQuotes)
+// A name holding quotes is a name like any other: its entry loads its own row, never the row
+// named without the quotes (and the edit picker opens the edit dialog on it).
+TEST_P(QuotedEntries, LoadTheirOwnRow)
 {
     const auto& [kind, row] = GetParam();
     if (!row.otherUser.isEmpty())
         addAccount(u"other.example"_s, row.otherUser, u"po"_s, 90);
-    addAccount(u"quoted.example"_s, row.storedUser, u"pq"_s, 60);
+    const QVariant id = addAccount(u"quoted.example"_s, row.storedUser, u"pq"_s, 60);
     select(u"before.example"_s, u"before"_s, u"pb"_s, qlonglong(30));
-    const QVariantList before = selected();
 
     const auto picker = open(kind);
     ASSERT_EQ(picker->List1->item(0)->text(), row.storedUser);
     clickEntry(picker->List1, 0);
     expectPicked(kind, *picker);
-    if (row.loadsOther) {
-        EXPECT_EQ(selected(), (QVariantList{u"other.example"_s, row.otherUser, u"po"_s,
-                                            QVariant(qlonglong(90))}));
-    } else {
-        EXPECT_EQ(selected(), before);
-    }
+    EXPECT_EQ(selected(), (QVariantList{u"quoted.example"_s, row.storedUser, u"pq"_s,
+                                        QVariant(qlonglong(60))}));
+    EXPECT_EQ(MdlMain::sel_id, id);
     if (kind == Picker::Edit) {
         EXPECT_EQ(selectedWhenEditorOpened, selected());
     }
 }
 
+// OnlyQuotes: a name of nothing but quotes is a name too, and its row is loaded.
 const QuotedPick kQuotedPicks[] = {
-    {"QuoteInsideWithUnquotedRow", u"o'neil"_s, u"oneil"_s, true},
-    {"QuoteInsideWithoutUnquotedRow", u"o'neil"_s, {}, false},
-    {"QuotesAroundWithUnquotedRow", u"'u'"_s, u"u"_s, true},
-    {"OnlyQuotes", u"'''"_s, {}, false},
+    {"QuoteInsideWithUnquotedRow", u"o'brien"_s, u"obrien"_s},
+    {"QuoteInsideWithoutUnquotedRow", u"o'brien"_s, {}},
+    {"QuotesAroundWithUnquotedRow", u"'u'"_s, u"u"_s},
+    {"OnlyQuotes", u"'''"_s, {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(, QuotedEntries,
@@ -198,33 +206,33 @@ INSTANTIATE_TEST_SUITE_P(, QuotedEntries,
                                     std::get<1>(which.param).situation;
                          });
 
-// An entry of nothing but quotes names no account: the pick does not open the database at
-// all, so even a missing database is no failure there.
-TEST_P(BothPickers, AllQuotesEntryTouchesNoDatabase)
+// An entry of nothing but quotes is looked up by its row like any other: it now needs the
+// database, and a missing one is reported as at any pick.
+TEST_P(BothPickers, AllQuotesEntryIsLookedUpByItsRow)
 {
     addAccount(u"s"_s, u"''"_s, u"p"_s, 60);
     const auto picker = open(GetParam());
     removeDatabase();
+    const QString description = missingDatabaseDescription();
     clickEntry(picker->List1, 0);
-    expectPicked(GetParam(), *picker);
+    EXPECT_EQ(messages.fatal, QStringList{description});
     EXPECT_EQ(selected(), (QVariantList{QVariant(), QVariant(), QVariant(), QVariant()}));
 }
 
-// A row without a user name (the dialogs never write one) is listed as an empty entry, which
-// loads nothing, rather than ending the program whenever a picker opens.
+// A row without a user name (the dialogs never write one) is listed as an empty entry rather
+// than ending the program whenever a picker opens; picking it loads that row, which the sweep
+// then refuses for want of a user and the edit dialog can mend.
 TEST_P(BothPickers, RowWithoutUserNameIsAnEmptyEntry)
 {
     addAccount(u"s1"_s, u"a"_s, u"p1"_s, 60);
     settings.execute(u"insert into cool(d_server,d_user,d_pass,d_time)values('s2',null,'p2',60)"_s);
     addAccount(u"s3"_s, u"c"_s, u"p3"_s, 60);
-    select(u"before.example"_s, u"before"_s, u"pb"_s, qlonglong(30));
-    const QVariantList before = selected();
     const auto picker = open(GetParam());
     EXPECT_EQ(entries(picker->List1), (QStringList{u"c"_s, QString(), u"a"_s}));
     EXPECT_TRUE(messages.fatal.isEmpty());
     clickEntry(picker->List1, 1);
     expectPicked(GetParam(), *picker);
-    EXPECT_EQ(selected(), before);
+    EXPECT_EQ(selected(), (QVariantList{u"s2"_s, QVariant(), u"p2"_s, QVariant(qlonglong(60))}));
 }
 
 // The row was removed between the list's load and the pick: nothing is loaded, and the

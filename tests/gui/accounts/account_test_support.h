@@ -54,15 +54,18 @@ protected:
         MdlMain::sel_user = QVariant();
         MdlMain::sel_pass = QVariant();
         MdlMain::sel_time = QVariant();
+        MdlMain::sel_id = QVariant();
     }
 
+    // As a pick of the row with that id would leave it (no id: as if nothing was picked).
     static void select(const QVariant& server, const QVariant& user, const QVariant& pass,
-                       const QVariant& time)
+                       const QVariant& time, const QVariant& id = QVariant())
     {
         MdlMain::sel_server = server;
         MdlMain::sel_user = user;
         MdlMain::sel_pass = pass;
         MdlMain::sel_time = time;
+        MdlMain::sel_id = id;
     }
 
     static QVariantList selected()
@@ -70,14 +73,18 @@ protected:
         return {MdlMain::sel_server, MdlMain::sel_user, MdlMain::sel_pass, MdlMain::sel_time};
     }
 
-    // Adds a row the way a earlier session of the program would have left it.
-    void addAccount(const QString& server, const QString& user, const QString& pass,
-                    qint64 seconds) const
+    // Adds a row the way an earlier session of the program would have left it; gives its id
+    // as the store returns it.
+    QVariant addAccount(const QString& server, const QString& user, const QString& pass,
+                        qint64 seconds) const
     {
-        settings.execute(QStringLiteral("insert into cool(d_server,d_user,d_pass,d_time) "
-                                        "values('%1','%2','%3',%4)")
-                             .arg(literal(server), literal(user), literal(pass))
-                             .arg(seconds));
+        const auto connection = settings.connect();
+        connection->Execute(QStringLiteral("insert into cool(d_server,d_user,d_pass,d_time) "
+                                           "values('%1','%2','%3',%4)")
+                                .arg(literal(server), literal(user), literal(pass))
+                                .arg(seconds));
+        const auto row = connection->Execute(QStringLiteral("select max(id) as id from cool"));
+        return row->value(QStringLiteral("id"));
     }
 
     std::vector<AccountRow> accounts() const

@@ -77,8 +77,9 @@ TEST_F(DialogLayout, NewAccountDialog)
         {"Label3", [](Form2& f) { return f.Label3; }, inTwips(120, 1320, 1335, 375),
          u"パスワード"_s, 9.75},
         {"Text3", [](Form2& f) { return f.Text3; }, inTwips(1680, 1320, 2295, 270), {}, 0},
+        // Smaller (and condensed) than drawn, so that its widest line shows whole.
         {"Label4", [](Form2& f) { return f.Label4; }, inTwips(120, 2040, 1215, 495),
-         u"受信間隔\r\n秒で記載\r\n例）300で5分間隔で受信"_s, 8.25},
+         u"受信間隔\r\n秒で記載\r\n例）300で5分間隔で受信"_s, 7.5},
         {"Text4", [](Form2& f) { return f.Text4; }, inTwips(1800, 2160, 975, 270), {}, 0},
         {"Command1", [](Form2& f) { return f.Command1; }, inTwips(1560, 2640, 1575, 375),
          u"この内容で作成"_s, 0},

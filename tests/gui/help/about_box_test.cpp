@@ -27,13 +27,13 @@ const QStringList kDescriptionLines{
     QString::fromUtf16(u"\u8FF7\u60D1\u30E1\u30FC\u30EB\u306E\u524A\u9664\u30C4\u30FC\u30EB\u3067"
                        u"\u3059\u3002"),
     QString::fromUtf16(u"\u25A0\u52D5\u4F5C\u74B0\u5883"),
-    u"Windows2000/Me/98se"_s,
-    u"Microsoft Data Access Components(MDAC)2.6"_s + QString::fromUtf16(u"\u4EE5\u4E0A"),
+    u"Debian GNU/Linux 12"_s,
+    u"Qt 6.4"_s + QString::fromUtf16(u"\u4EE5\u4E0A"),
     QString::fromUtf16(u"\u304C\u30A4\u30F3\u30B9\u30C8\u30FC\u30EB\u3055\u308C\u3066\u3044\u308B"
                        u"\u4E8B"),
-    QString::fromUtf16(u"\u203B") + u"Microsoft"_s +
-        QString::fromUtf16(u"\u306E\u30B5\u30A4\u30C8\u3088\u308A\u30C0\u30A6\u30F3\u30ED\u30FC"
-                           u"\u30C9\u3057\u3066\u304F\u3060\u3055\u3044\u3002"),
+    QString::fromUtf16(u"\u203B") + u"Debian"_s +
+        QString::fromUtf16(u"\u306E\u30D1\u30C3\u30B1\u30FC\u30B8\u3088\u308A\u30A4\u30F3\u30B9"
+                           u"\u30C8\u30FC\u30EB\u3057\u3066\u304F\u3060\u3055\u3044\u3002"),
 };
 
 QString expectedDescription()

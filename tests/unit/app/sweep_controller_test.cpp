@@ -80,12 +80,14 @@ protected:
     void SetUp() override { selectAccount(u"taro"_s, 60); }
     void TearDown() override { selectAccount(QVariant(), QVariant()); }
 
-    static void selectAccount(const QVariant& user, const QVariant& time)
+    static void selectAccount(const QVariant& user, const QVariant& time,
+                              const QVariant& id = QVariant())
     {
         MdlMain::sel_server = user.isNull() ? QVariant() : QVariant(u"pop.example.jp"_s);
         MdlMain::sel_user = user;
         MdlMain::sel_pass = user.isNull() ? QVariant() : QVariant(u"pw"_s);
         MdlMain::sel_time = time;
+        MdlMain::sel_id = id;
     }
     void ticks(int count)
     {
@@ -248,6 +250,32 @@ TEST_F(Controller, ResetDuringTheWaitKeepsTheLabels)
     EXPECT_EQ(view.label1, u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
     EXPECT_EQ(view.label2, due);
     EXPECT_FALSE(view.label3.isEmpty());
+}
+
+// Number 62 reached in one mailbox means nothing in another: a pick of another row starts it
+// at 0 with a fresh retry count, without stopping the run. A pick of the same row (or a saved
+// edit of it) keeps the place.
+TEST_F(Controller, PickingAnotherAccountMidRunSweepsItFromTheTop)
+{
+    selectAccount(u"info"_s, 60, qlonglong(1));
+    steps.then([](mail::SweepCounters& c) {
+        c.mail_no = 62;
+        c.recv_count = 70;
+        return qint16(mail::StateSweep);
+    });
+    controller.start();
+    controller.tick();
+    selectAccount(u"info"_s, 60, qlonglong(1));
+    ticks(2); // nothing at 62, counted once
+    ASSERT_EQ(controller.retryCount(), 1);
+    ASSERT_EQ(controller.state(), mail::StateSweep);
+
+    selectAccount(u"info"_s, 60, qlonglong(2));
+    controller.tick();
+    EXPECT_EQ(view.label1, u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi2@62", "koi2@0"}));
+    EXPECT_EQ(controller.retryCount(), 0);
+    EXPECT_EQ(controller.state(), mail::StateNothingFetched) << "the run goes on";
 }
 
 TEST_F(Controller, NoAccountShowsTheMessageOnceEvenWhileTicksKeepComing)

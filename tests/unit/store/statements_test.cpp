@@ -40,6 +40,10 @@ TEST(Statements, TextsAsTheProgramSendsThem)
         {"quote in the loaded user name is doubled",
          store::SqlAccountUpdate(u"s"_s, u"u"_s, u"p"_s, 1, u"o'neil"_s),
          u"update cool set d_server='s',d_user='u',d_pass='p',d_time='1' where d_user='o''neil'"_s},
+        {"account by id", store::SqlAccountById(42), u"select * from cool where id=42"_s},
+        {"account update by id doubles quotes",
+         store::SqlAccountUpdateById(u"s'"_s, u"o'brien"_s, u"p'"_s, 300, 7),
+         u"update cool set d_server='s''',d_user='o''brien',d_pass='p''',d_time='300' where id=7"_s},
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.built.toStdString(), row.expected.toStdString()) << row.situation;
