@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 
 namespace dialogs {
 
@@ -50,10 +49,7 @@ void AccountForm::onCommand1Clicked()
             m_messages.showMessage(check.message);
             return;
         }
-        DbOpen();
-        const auto release = qScopeGuard([this] { DbClose(); });
-        save(*DbConn, {Text1->text(), Text2->text(), Text3->text(), check.seconds});
-        DbClose();
+        save(*store::openSettings(), {Text1->text(), Text2->text(), Text3->text(), check.seconds});
         accept();
     });
 }

@@ -56,7 +56,7 @@ struct AccountFields {
 // password shown in clear, interval in seconds) and a button that runs the five checks in
 // order, shows the first that fails, or else saves through the dialog's own statement on a
 // connection opened for it and closes the dialog.
-class AccountForm : public FixedDialog, private store::DbOwner {
+class AccountForm : public FixedDialog {
     Q_OBJECT
 
 public:

@@ -7,7 +7,6 @@
 #include "statements.h"
 
 #include <QListWidget>
-#include <QScopeGuard>
 
 #include <utility>
 
@@ -34,16 +33,14 @@ void AccountPicker::load()
 {
     setWindowTitle(u"一覧から選択"_s);
     app::runGuarded(m_messages, [this] {
-        DbOpen();
-        const auto release = qScopeGuard([this] { DbClose(); });
-        for (auto rows = DbConn->Execute(store::SqlAccountList()); !rows->eof(); rows->moveNext()) {
+        const auto settings = store::openSettings();
+        for (auto rows = settings->Execute(store::SqlAccountList()); !rows->eof(); rows->moveNext()) {
             // A row without a user name (only written by hand, never by the dialogs) is
             // listed as an empty entry rather than ending the program each time a picker
             // opens.
             auto* entry = new QListWidgetItem(rows->value(u"d_user"_s).toString(), List1);
             entry->setData(Qt::UserRole, rows->value(u"id"_s));
         }
-        DbClose();
     });
 }
 
@@ -60,11 +57,8 @@ void AccountPicker::pick(const QListWidgetItem* item)
         bool hasId = false;
         const qint64 id = item->data(Qt::UserRole).toLongLong(&hasId);
         if (hasId) {
-            DbOpen();
-            const auto release = qScopeGuard([this] { DbClose(); });
             // A row removed since the list was read leaves the selected account as it was.
-            selectAccountRow(*DbConn, id);
-            DbClose();
+            selectAccountRow(*store::openSettings(), id);
         }
         loaded = true;
     });

@@ -17,7 +17,7 @@ namespace dialogs {
 // A list of the receive accounts by user name, newest first, from which one pick makes an
 // account the selected account. Each entry keeps its row's id (Qt::UserRole), and a pick loads
 // exactly that row. The two pickers differ in size and in what follows a pick.
-class AccountPicker : public FixedDialog, private store::DbOwner {
+class AccountPicker : public FixedDialog {
     Q_OBJECT
 
 public:
