@@ -23,6 +23,8 @@ SettingsFixture::SettingsFixture()
 {
     QFile::remove(databasePath());
     QDir(tempFolder()).removeRecursively();
+    QDir(deletedFolder()).removeRecursively();
+    QFile::remove(deletedFolder()); // a test may put a file in its place
     QString output;
     const int code = runInitDb(folder(), &output);
     if (code != 0)
@@ -34,6 +36,8 @@ SettingsFixture::~SettingsFixture()
 {
     QFile::remove(databasePath());
     QDir(tempFolder()).removeRecursively();
+    QDir(deletedFolder()).removeRecursively();
+    QFile::remove(deletedFolder()); // a test may put a file in its place
 }
 
 QString SettingsFixture::folder()
@@ -49,6 +53,11 @@ QString SettingsFixture::databasePath()
 QString SettingsFixture::tempFolder()
 {
     return QDir(folder()).filePath(QStringLiteral("temp"));
+}
+
+QString SettingsFixture::deletedFolder()
+{
+    return QDir(folder()).filePath(QStringLiteral("deleted"));
 }
 
 std::unique_ptr<store::Connection> SettingsFixture::connect() const

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace mail {
+
+// How long, and how much, deleted mail is kept.
+struct DeletedMailLimits {
+    int maxAgeDays = 30;
+    qint64 maxTotalBytes = qint64{500} * 1024 * 1024;
+};
+
+// The messages the sweep deleted on the server, kept for a while in the folder deleted/ beside
+// the settings database: one file per message, byte for byte as the server sent it. The folder
+// is made when first needed (mode 0700), every file in it is 0600.
+//
+// Before a delete, the saved message becomes the pending copy (".pending-*.eml", on disk and
+// flushed); once the server has deleted the message, the copy becomes a kept message named
+// "yyyyMMdd-HHmmss-zzz-<random>.eml" after the moment of deletion in UTC, so that names sort by
+// that moment. Kept messages past the age limit, and the oldest past the size limit, are
+// removed by prune(). Files of other names in the folder are never touched.
+class DeletedMail {
+public:
+    using Limits = DeletedMailLimits;
+
+    struct Kept {
+        QString path;
+        QDateTime deletedAt; // local time
+        qint64 size = 0;
+    };
+
+    // folder: the deleted/ folder itself (see folderIn).
+    explicit DeletedMail(
+        QString folder,
+        std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); },
+        Limits limits = {});
+
+    // deleted/ in the folder that holds the settings database.
+    static QString folderIn(const QString& dataFolder);
+
+    const QString& folder() const { return m_folder; }
+
+    // Makes savedFile (the message as it was fetched) the pending copy: moved into the folder,
+    // flushed to the disk. Its path; nothing (error says why) when it cannot be kept, and then
+    // no copy stays in the folder.
+    std::optional<QString> keepPending(const QString& savedFile, QString* error) const;
+
+    // Turns a pending copy into a kept message. Its new path; nothing (error says why) when it
+    // cannot be renamed, and then the pending copy stays as it is.
+    std::optional<QString> commit(const QString& pendingPath, QString* error) const;
+
+    // Removes one pending copy, or every pending copy in the folder; a copy already gone is no
+    // failure. False (error says why) when one cannot be removed.
+    bool removePending(const QString& pendingPath, QString* error) const;
+    bool removeAllPending(QString* error) const;
+
+    // Removes the kept messages older than the age limit, then the oldest ones while all of
+    // them together are larger than the size limit. The newest one always stays, however large:
+    // it is the message the server deleted last. False (error says why, the others are still
+    // removed) when a file cannot be removed.
+    bool prune(QString* error) const;
+
+    // The kept messages, newest first.
+    QList<Kept> list() const;
+
+private:
+    bool makeFolder(QString* error) const;
+
+    QString m_folder;
+    std::function<QDateTime()> m_now;
+    Limits m_limits;
+};
+
+} // namespace mail
