@@ -112,14 +112,25 @@ QString DeletedMail::folderIn(const QString& dataFolder)
 bool DeletedMail::makeFolder(QString* error) const
 {
     const QByteArray path = QFile::encodeName(m_folder);
-    if (::mkdir(path.constData(), 0700) == 0 || (errno == EEXIST && QFileInfo(m_folder).isDir()))
+    if (::mkdir(path.constData(), 0700) == 0)
         return true;
-    *error =
-        errno == EEXIST
-            ? u"削除したメールの保存先「%1」がフォルダーではありません。そのファイルを別の"
-              u"場所へ移してください。"_s.arg(QDir::toNativeSeparators(m_folder))
-            : u"削除したメールの保存先フォルダー「%1」を作れません（%2）。書き込み権限を"
-              u"確認してください。"_s.arg(QDir::toNativeSeparators(m_folder), errnoText(errno));
+    const int mkdirErrno = errno;
+    struct stat info {};
+    if (mkdirErrno == EEXIST && ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        // Our own folder that the user made read-only stays so, even for root, whom its mode
+        // alone would not stop.
+        if (info.st_uid != ::geteuid() || (info.st_mode & S_IWUSR) != 0)
+            return true;
+        *error = u"削除したメールの保存先フォルダー「%1」は書き込み禁止になっています。書き込み"
+                 u"権限を確認してください。"_s.arg(QDir::toNativeSeparators(m_folder));
+        return false;
+    }
+    *error = mkdirErrno == EEXIST
+                 ? u"削除したメールの保存先「%1」がフォルダーではありません。そのファイルを別の"
+                   u"場所へ移してください。"_s.arg(QDir::toNativeSeparators(m_folder))
+                 : u"削除したメールの保存先フォルダー「%1」を作れません（%2）。書き込み権限を"
+                   u"確認してください。"_s.arg(QDir::toNativeSeparators(m_folder),
+                                               errnoText(mkdirErrno));
     return false;
 }
 
