@@ -78,6 +78,9 @@ public:
     void passDueTime();
 
     static QStringList tempEntries();
+    // What deleted/ holds: the kept messages' bytes, newest first; the pending copies' names.
+    static QList<QByteArray> keptMessages();
+    static QStringList pendingCopies();
 
     SettingsFixture settings;
     FakeClock clock;
