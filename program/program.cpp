@@ -6,15 +6,7 @@
 
 namespace app {
 
-using namespace Qt::StringLiterals;
-
 namespace {
-// Where the settings database, temp/ and deleted/ are.
-QString dataFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
 mail::PopOptions withCancel(mail::PopOptions options, std::shared_ptr<mail::CancelFlag> cancel)
 {
     options.cancel = std::move(cancel);
@@ -24,31 +16,24 @@ mail::PopOptions withCancel(mail::PopOptions options, std::shared_ptr<mail::Canc
 
 Program::Program(Messages& messages, mail::PopOptions options)
     : m_library(withCancel(std::move(options), m_cancel)),
-      m_sweep(m_library, {
-                             .folder = [] { return dataFolder(); },
-                             // Called on the worker: the line is set on the window's thread, before
-                             // the step's end reaches the controller there.
-                             .statusLine =
-                                 [this](const QString& text) {
-                                     QMetaObject::invokeMethod(
-                                         &m_window, [this, text] { m_window.setStatusLine(text); },
-                                         Qt::QueuedConnection);
-                                 },
-                             .cancel = m_cancel,
-                         }),
+      m_sweep(m_library,
+              {
+                  .folder = [folder = QCoreApplication::applicationDirPath()] { return folder; },
+                  // Called on the worker: the line is set on the window's thread, before the
+                  // step's end reaches the controller there.
+                  .statusLine =
+                      [this](const QString& text) {
+                          QMetaObject::invokeMethod(
+                              &m_window, [this, text] { m_window.setStatusLine(text); },
+                              Qt::QueuedConnection);
+                      },
+                  .cancel = m_cancel,
+              }),
       m_window(m_clock, m_sweep, messages, m_runner, m_cancel)
 {
     wireMenu(m_window, messages);
-
-    // Copies left by a run that ended between judging a message and deleting it are no kept
-    // messages; kept messages past their time go.
-    const mail::DeletedMail deleted(mail::DeletedMail::folderIn(dataFolder()));
-    QString removeError;
-    QString pruneError;
-    const bool removed = deleted.removeAllPending(&removeError);
-    const bool pruned = deleted.prune(&pruneError);
-    if (!removed || !pruned)
-        m_window.setStatusLine(u"削除エラー："_s + removeError + pruneError);
+    if (const QString error = m_sweep.tidyDeletedMail(); !error.isEmpty())
+        m_window.setStatusLine(error);
 }
 
 } // namespace app

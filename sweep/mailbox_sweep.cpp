@@ -253,6 +253,16 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
     return result ? StateDeletePending : StateSweep;
 }
 
+QString MailboxSweep::tidyDeletedMail()
+{
+    const DeletedMail deleted = deletedMail();
+    QString removeError;
+    QString pruneError;
+    const bool removed = deleted.removeAllPending(&removeError);
+    const bool pruned = deleted.prune(&pruneError);
+    return removed && pruned ? QString() : u"削除エラー："_s + removeError + pruneError;
+}
+
 DeletedMail MailboxSweep::deletedMail() const
 {
     return DeletedMail(DeletedMail::folderIn(m_hooks.folder()), m_hooks.now);
