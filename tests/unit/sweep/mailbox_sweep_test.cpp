@@ -335,6 +335,30 @@ TEST_F(Sweep, CopyLeftFromAStoppedDeleteGoesWithTheNextFetch)
     EXPECT_TRUE(pendingNames().isEmpty());
 }
 
+TEST_F(Sweep, StartUpRemovesLeftCopiesAndMessagesPastTheirTime)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    QDateTime moment = now.addDays(-31);
+    const mail::DeletedMail deleted(SettingsFixture::deletedFolder(), [&moment] { return moment; });
+    QString error;
+    const auto keep = [&](const QString& name) {
+        const QString saved = QDir(SettingsFixture::tempFolder()).filePath(name);
+        QFile file(saved);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        return deleted.keepPending(saved, &error);
+    };
+    ASSERT_TRUE(deleted.commit(keep(u"old.eml"_s).value_or(QString()), &error));
+    moment = now.addDays(-29);
+    ASSERT_TRUE(deleted.commit(keep(u"recent.eml"_s).value_or(QString()), &error));
+    ASSERT_TRUE(keep(u"left.eml"_s));
+
+    EXPECT_EQ(sweep.tidyDeletedMail(), QString());
+    EXPECT_TRUE(pendingNames().isEmpty());
+    ASSERT_EQ(keptNames().size(), 1);
+    EXPECT_TRUE(keptNames().front().startsWith(moment.toUTC().toString(u"yyyyMMdd"_s)));
+}
+
 TEST_F(Sweep, NoCopyNoDelete)
 {
     block({u"spam@x.jp"_s});
