@@ -24,6 +24,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kPendingPrefix = u".pending-"_s;
+const QString kDeletingPrefix = u".deleting-"_s;
 const QString kSuffix = u".eml"_s;
 
 QString errnoText(int error)
@@ -177,10 +178,33 @@ std::optional<QString> DeletedMail::keepPending(const QString& savedFile, QStrin
     return copy->path();
 }
 
-std::optional<QString> DeletedMail::commit(const QString& pendingPath, QString* error) const
+std::optional<QString> DeletedMail::markDeleting(const QString& copyPath, QString* error) const
+{
+    const QFileInfo copy(copyPath);
+    if (!copy.fileName().startsWith(kPendingPrefix))
+        return copyPath; // marked already
+    const QString marked =
+        copy.dir().filePath(kDeletingPrefix + copy.fileName().mid(kPendingPrefix.size()));
+    int savedErrno = 0;
+    if (::rename(QFile::encodeName(copyPath).constData(), QFile::encodeName(marked).constData()) !=
+            0 ||
+        !syncFolder(m_folder, &savedErrno)) {
+        *error = cannotKeep(m_folder, savedErrno != 0 ? savedErrno : errno);
+        return std::nullopt;
+    }
+    return marked;
+}
+
+std::optional<QString> DeletedMail::commit(const QString& copyPath, QString* error) const
+{
+    return commitAt(copyPath, m_now(), error);
+}
+
+std::optional<QString> DeletedMail::commitAt(const QString& pendingPath, const QDateTime& moment,
+                                             QString* error) const
 {
     const QByteArray from = QFile::encodeName(pendingPath);
-    const QString stamp = m_now().toUTC().toString(u"yyyyMMdd-HHmmss-zzz"_s);
+    const QString stamp = moment.toUTC().toString(u"yyyyMMdd-HHmmss-zzz"_s);
     int savedErrno = EEXIST;
     for (int attempt = 0; attempt < 20 && savedErrno == EEXIST; ++attempt) {
         const QString path = QDir(m_folder).filePath(stamp + u'-' + randomText(8) + kSuffix);
@@ -207,25 +231,30 @@ std::optional<QString> DeletedMail::commit(const QString& pendingPath, QString* 
     return std::nullopt;
 }
 
-bool DeletedMail::removePending(const QString& pendingPath, QString* error) const
+bool DeletedMail::removePending(const QString& copyPath, QString* error) const
 {
-    QFile file(pendingPath);
+    QFile file(copyPath);
     if (!file.exists() || file.remove())
         return true;
     *error = u"削除しなかったメッセージの控え「%1」を削除できません（%2）。"_s.arg(
-        QDir::toNativeSeparators(pendingPath), file.errorString());
+        QDir::toNativeSeparators(copyPath), file.errorString());
     return false;
 }
 
-bool DeletedMail::removeAllPending(QString* error) const
+bool DeletedMail::recoverLeftovers(QString* error) const
 {
-    bool removed = true;
-    const QStringList names =
-        QDir(m_folder).entryList({kPendingPrefix + u'*' + kSuffix},
-                                 QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
-    for (const QString& name : names)
-        removed = removePending(QDir(m_folder).filePath(name), error) && removed;
-    return removed;
+    bool handled = true;
+    const QDir folder(m_folder);
+    const auto copies = [&folder](const QString& prefix) {
+        return folder.entryInfoList({prefix + u'*' + kSuffix},
+                                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    };
+    for (const QFileInfo& copy : copies(kPendingPrefix))
+        handled = removePending(copy.filePath(), error) && handled;
+    // Kept as deleted when the message was saved, the nearest moment known.
+    for (const QFileInfo& copy : copies(kDeletingPrefix))
+        handled = commitAt(copy.filePath(), copy.lastModified(), error).has_value() && handled;
+    return handled;
 }
 
 bool DeletedMail::prune(QString* error) const

@@ -221,11 +221,22 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
     const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
     // No copy, no delete: the judged message leaves the server only once it is kept here. The
     // sweep goes on as after a delete that failed.
-    const std::optional<QString> pending = std::exchange(m_pending, std::nullopt);
-    if (!pending || !QFileInfo::exists(*pending)) {
-        showDeleteError((m_copyError.isEmpty() ? u"削除するメッセージの控えが見つかりません。"_s
-                                               : m_copyError) +
-                        u"メッセージはサーバーから削除していません。"_s);
+    std::optional<QString> pending = std::exchange(m_pending, std::nullopt);
+    if (pending && !QFileInfo::exists(*pending)) {
+        pending.reset();
+        m_copyError = u"削除するメッセージの控えが見つかりません。"_s;
+    }
+    // Marked as under way before the server is asked: should the program end before the
+    // outcome is known, its next start keeps the copy.
+    std::optional<QString> deleting;
+    if (pending) {
+        deleting = deletedMail().markDeleting(*pending, &m_copyError);
+        QString ignored; // the delete is not sent: the copy is no kept message either way
+        if (!deleting)
+            deletedMail().removePending(*pending, &ignored);
+    }
+    if (!deleting) {
+        showDeleteError(m_copyError + u"メッセージはサーバーから削除していません。"_s);
         return StateSweep;
     }
     const MailResult result =
@@ -239,11 +250,11 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
     // again and keeps another copy); a message deleted without its copy is lost for good. So
     // the copy is kept.
     case DeleteOutcome::MaybeDeleted:
-        keepDeleted(*pending);
+        keepDeleted(*deleting);
         break;
     default:
         // Not deleted: the copy waits for the next delete, or goes.
-        m_pending = pending;
+        m_pending = deleting;
         if (!result) {
             if (const QString error = dropPending(); !error.isEmpty())
                 showDeleteError(error);
@@ -256,11 +267,11 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
 QString MailboxSweep::tidyDeletedMail()
 {
     const DeletedMail deleted = deletedMail();
-    QString removeError;
+    QString recoverError;
     QString pruneError;
-    const bool removed = deleted.removeAllPending(&removeError);
+    const bool recovered = deleted.recoverLeftovers(&recoverError);
     const bool pruned = deleted.prune(&pruneError);
-    return removed && pruned ? QString() : u"削除エラー："_s + removeError + pruneError;
+    return recovered && pruned ? QString() : u"削除エラー："_s + recoverError + pruneError;
 }
 
 DeletedMail MailboxSweep::deletedMail() const

@@ -36,8 +36,9 @@ public:
     // The verdict on one sender text (the value of a "From:" line) against the open block list.
     bool isBlocked(const QString& sender);
 
-    // At start-up: removes the copies an earlier run left between judging and deleting, and the
-    // kept messages past their time. What went wrong, for the status line, or "".
+    // At start-up: removes the copies an earlier run left between judging and deleting, keeps
+    // those whose delete was under way, and removes the kept messages past their time. What
+    // went wrong, for the status line, or "".
     QString tidyDeletedMail();
 
 private:

@@ -101,7 +101,7 @@ QList<QByteArray> SweepRig::keptMessages()
 QStringList SweepRig::pendingCopies()
 {
     return QDir(SettingsFixture::deletedFolder())
-        .entryList({u".pending-*"_s}, QDir::Files | QDir::Hidden);
+        .entryList({u".pending-*"_s, u".deleting-*"_s}, QDir::Files | QDir::Hidden);
 }
 
 std::vector<qint16> expectedStates(RunBegins begins, const std::vector<bool>& verdicts)

@@ -78,7 +78,8 @@ public:
     void passDueTime();
 
     static QStringList tempEntries();
-    // What deleted/ holds: the kept messages' bytes, newest first; the pending copies' names.
+    // What deleted/ holds: the kept messages' bytes, newest first; the names of the copies
+    // waiting for their delete or under way.
     static QList<QByteArray> keptMessages();
     static QStringList pendingCopies();
 

@@ -9,6 +9,9 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <sys/mount.h>
 #include <sys/stat.h>
 
@@ -40,9 +43,10 @@ mode_t modeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
+// The copies waiting for their delete, or whose delete is under way.
 QStringList pendingIn(const QString& folder)
 {
-    return QDir(folder).entryList({u".pending-*"_s}, QDir::Files | QDir::Hidden);
+    return QDir(folder).entryList({u".pending-*"_s, u".deleting-*"_s}, QDir::Files | QDir::Hidden);
 }
 
 class DeletedMailFolder : public ::testing::Test {
@@ -154,23 +158,35 @@ TEST_F(DeletedMailFolder, PruningRemovesWhatIsTooOldAndTheOldestBeyondTheSize)
     }
 }
 
-TEST_F(DeletedMailFolder, PendingCopiesGoAndKeptMessagesStay)
+TEST_F(DeletedMailFolder, LeftoversOfAnEarlierRunGoUnlessTheirDeleteWasUnderWay)
 {
     const DeletedMail deleted = deletedMail();
     const QString kept = keep(deleted, "kept\r\n");
     QString error;
-    for (const char* name : {"a.eml", "b.eml"}) {
+    QStringList copies;
+    for (const char* name : {"a.eml", "b.eml", "c.eml"}) {
         const QString saved = data.filePath(QString::fromLatin1(name));
-        writeFile(saved, "pending\r\n");
-        ASSERT_TRUE(deleted.keepPending(saved, &error)) << error.toStdString();
+        writeFile(saved, name);
+        copies << deleted.keepPending(saved, &error).value_or(QString());
     }
-    ASSERT_EQ(pendingIn(deleted.folder()).size(), 2);
     EXPECT_EQ(deleted.list().size(), 1) << "a pending copy is no kept message";
+    const std::optional<QString> underWay = deleted.markDeleting(copies[2], &error);
+    ASSERT_TRUE(underWay) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(*underWay).fileName().startsWith(u".deleting-"_s));
+    EXPECT_EQ(deleted.markDeleting(*underWay, &error), underWay) << "marked once";
+    const QDateTime saved = QFileInfo(*underWay).lastModified();
 
-    EXPECT_TRUE(deleted.removeAllPending(&error)) << error.toStdString();
+    EXPECT_TRUE(deleted.recoverLeftovers(&error)) << error.toStdString();
     EXPECT_TRUE(pendingIn(deleted.folder()).isEmpty());
+    const QList<DeletedMail::Kept> left = deleted.list();
+    ASSERT_EQ(left.size(), 2);
     EXPECT_TRUE(QFile::exists(kept));
-    EXPECT_TRUE(DeletedMail(data.filePath(u"never-made"_s)).removeAllPending(&error));
+    const auto recovered = std::find_if(left.begin(), left.end(), [&](const auto& k) {
+        return readFile(k.path) == QByteArray("c.eml");
+    });
+    ASSERT_NE(recovered, left.end()) << "the copy whose delete was under way is kept";
+    EXPECT_LE(std::abs(recovered->deletedAt.msecsTo(saved)), 1);
+    EXPECT_TRUE(DeletedMail(data.filePath(u"never-made"_s)).recoverLeftovers(&error));
 }
 
 // A small tmpfs of its own, mounted where the copies go: another file system than the fetched

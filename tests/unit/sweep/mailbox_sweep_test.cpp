@@ -30,6 +30,9 @@ public:
                              const QString& command, const QString& folder) override
     {
         commands.append(command);
+        deletingAtDele = QDir(SettingsFixture::deletedFolder())
+                             .entryList({u".deleting-*"_s}, QDir::Files | QDir::Hidden)
+                             .size();
         EXPECT_EQ(server, u"pop.example.jp"_s);
         EXPECT_EQ(user, u"taro"_s);
         EXPECT_EQ(pass, u"pw"_s);
@@ -82,6 +85,7 @@ public:
     mail::DeleteOutcome deleteOutcome = mail::DeleteOutcome::None;
     mail::CallStatus nextStatus;
     QStringList commands;
+    qsizetype deletingAtDele = 0; // copies marked as under way when the last command came
 
 private:
     mail::CallStatus m_status;
@@ -271,7 +275,7 @@ QStringList keptNames()
 QStringList pendingNames()
 {
     return QDir(SettingsFixture::deletedFolder())
-        .entryList({u".pending-*"_s}, QDir::Files | QDir::Hidden);
+        .entryList({u".pending-*"_s, u".deleting-*"_s}, QDir::Files | QDir::Hidden);
 }
 
 TEST_F(Sweep, JudgedMessageIsKeptExactlyWhenTheServerMayHaveDeletedIt)
@@ -300,6 +304,7 @@ TEST_F(Sweep, JudgedMessageIsKeptExactlyWhenTheServerMayHaveDeletedIt)
         library.deleteOutcome = row.outcome;
         EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep) << row.situation;
         EXPECT_EQ(library.commands, (QStringList{u"SAVE 4"_s, u"DELE 4"_s})) << row.situation;
+        EXPECT_EQ(library.deletingAtDele, 1) << "marked as under way before DELE went out";
         const QStringList kept = keptNames();
         ASSERT_EQ(kept.size(), row.kept) << row.situation;
         EXPECT_TRUE(pendingNames().isEmpty()) << row.situation;
@@ -335,7 +340,7 @@ TEST_F(Sweep, CopyLeftFromAStoppedDeleteGoesWithTheNextFetch)
     EXPECT_TRUE(pendingNames().isEmpty());
 }
 
-TEST_F(Sweep, StartUpRemovesLeftCopiesAndMessagesPastTheirTime)
+TEST_F(Sweep, StartUpRemovesLeftCopiesAndMessagesPastTheirTimeAndKeepsDeletesUnderWay)
 {
     const QDateTime now = QDateTime::currentDateTime();
     QDateTime moment = now.addDays(-31);
@@ -352,11 +357,12 @@ TEST_F(Sweep, StartUpRemovesLeftCopiesAndMessagesPastTheirTime)
     moment = now.addDays(-29);
     ASSERT_TRUE(deleted.commit(keep(u"recent.eml"_s).value_or(QString()), &error));
     ASSERT_TRUE(keep(u"left.eml"_s));
+    ASSERT_TRUE(deleted.markDeleting(keep(u"under-way.eml"_s).value_or(QString()), &error));
 
     EXPECT_EQ(sweep.tidyDeletedMail(), QString());
     EXPECT_TRUE(pendingNames().isEmpty());
-    ASSERT_EQ(keptNames().size(), 1);
-    EXPECT_TRUE(keptNames().front().startsWith(moment.toUTC().toString(u"yyyyMMdd"_s)));
+    EXPECT_EQ(keptNames().size(), 2)
+        << "the one 29 days old and the one whose delete was under way";
 }
 
 TEST_F(Sweep, NoCopyNoDelete)
