@@ -59,6 +59,7 @@ public:
     QAction* m4;
     QAction* m3;
     QAction* m5;
+    QAction* m11; // 削除したメール
     QAction* m7;
     QMenu* etc;
     QAction* m10;

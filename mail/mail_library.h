@@ -23,6 +23,15 @@ struct CallStatus {
     QString description;
 };
 
+// What the last DELE did on the server.
+enum class DeleteOutcome {
+    None,              // no DELE yet, or the last one deleted nothing
+    Deleted,           // the judged message was deleted (and QUIT confirmed it)
+    MaybeDeleted,      // QUIT went out but its reply never came: the server may have deleted it
+    NothingJudged,     // the last SAVE did not hand over this message: nothing deleted
+    JudgedMessageGone, // the judged message is no longer on the server: nothing deleted
+};
+
 // The two calls the sweep makes, as the sweep sees them. The real one is PopMailLibrary;
 // unit tests of the sweep put a fake in its place.
 class MailLibrary {
@@ -43,6 +52,9 @@ public:
 
     // The outcome of the last RcvMail call.
     virtual CallStatus lastStatus() const = 0;
+
+    // What the last RcvMail call did on the server when it was a DELE; None otherwise.
+    virtual DeleteOutcome lastDeleteOutcome() const = 0;
 };
 
 } // namespace mail

@@ -50,12 +50,13 @@ ParserOptions makeParserOptions()
     return options;
 }
 
-// The From header's own text, not GMime's parsed address list: that list rewrites what the
-// sender wrote ("<a@b>" becomes "a@b", comments move, raw 8-bit names are lost).
-std::optional<QString> fromHeader(GMimeObject* message)
+// A header's own text, decoded. For "From" this is not GMime's parsed address list: that list
+// rewrites what the sender wrote ("<a@b>" becomes "a@b", comments move, raw 8-bit names are
+// lost).
+std::optional<QString> headerText(GMimeObject* message, const char* name)
 {
-    GMimeHeaderList* headers = g_mime_object_get_header_list(message);    // transfer none
-    GMimeHeader* header = g_mime_header_list_get_header(headers, "From"); // transfer none
+    GMimeHeaderList* headers = g_mime_object_get_header_list(message);  // transfer none
+    GMimeHeader* header = g_mime_header_list_get_header(headers, name); // transfer none
     if (!header)
         return std::nullopt;
     const char* raw = g_mime_header_get_raw_value(header);
@@ -268,7 +269,7 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
     }
 
     QStringList lines;
-    if (std::optional<QString> from = fromHeader(GMIME_OBJECT(message.get())))
+    if (std::optional<QString> from = headerText(GMIME_OBJECT(message.get()), "From"))
         lines << QStringLiteral("From:") + *from;
 
     AttachmentSaver saver(folderFromArgument(folder));
@@ -282,6 +283,41 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
         lines << QStringLiteral("File:") + path;
     result.lines = lines;
     return result;
+}
+
+MessageSummary readMessageSummary(const QString& file)
+{
+    // The headers of any message fit in this; the body is of no interest here.
+    constexpr qint64 kHeadBytes = 256 * 1024;
+    ensureGMimeInit();
+    MessageSummary summary;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        summary.error =
+            u"メッセージファイル「%1」を開けません（%2）。"_s.arg(file, in.errorString());
+        return summary;
+    }
+    const QByteArray head = in.read(kHeadBytes);
+    if (in.error() != QFileDevice::NoError) {
+        summary.error =
+            u"メッセージファイル「%1」を読めません（%2）。"_s.arg(file, in.errorString());
+        return summary;
+    }
+    auto stream = GObjectRef<GMimeStream>::adopt(
+        g_mime_stream_mem_new_with_buffer(head.constData(), static_cast<size_t>(head.size())));
+    auto parser = GObjectRef<GMimeParser>::adopt(g_mime_parser_new_with_stream(stream.get()));
+    g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
+    const ParserOptions options = makeParserOptions();
+    auto message = GObjectRef<GMimeMessage>::adopt(
+        g_mime_parser_construct_message(parser.get(), options.get()));
+    if (!message) {
+        summary.error = u"ファイル「%1」をメールのメッセージとして読み込めません。"_s.arg(file);
+        return summary;
+    }
+    GMimeObject* object = GMIME_OBJECT(message.get());
+    summary.from = headerText(object, "From").value_or(QString()).trimmed();
+    summary.subject = headerText(object, "Subject").value_or(QString()).trimmed();
+    return summary;
 }
 
 } // namespace mail

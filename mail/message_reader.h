@@ -17,4 +17,15 @@ struct MessageReadResult {
 // message) and saves each attachment into folder. folder may carry the sweep's ">" marker.
 MessageReadResult readMessageFile(const QString& file, const QString& folder);
 
+// What a list of saved messages shows of one: its sender and subject, decoded the way the
+// sweep decodes the sender.
+struct MessageSummary {
+    QString from;    // the From header's own text, as the sweep judged it; empty without one
+    QString subject; // the Subject header, decoded; empty without one
+    QString error;   // set when the file cannot be read as a message
+};
+
+// Reads the headers of a message file; only its head is read, however large the message.
+MessageSummary readMessageSummary(const QString& file);
+
 } // namespace mail

@@ -339,6 +339,10 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
 
     const QByteArray dele = "DELE " + QByteArray::number(*target);
     const PopSession::Reply deleted = session.command(dele, PopSession::Connection::Same, true);
+    // DELE was not refused and QUIT went out, but no reply to it came back (the connection
+    // dropped, or the call was stopped): the server may have deleted the message, or not.
+    if (!deleted.serverSaidErr() && session.quitSent() && !session.quitReply())
+        m_lastDeleteOutcome = DeleteOutcome::MaybeDeleted;
     if (!deleted.ok()) {
         if (deleted.code == CURLE_WEIRD_SERVER_REPLY && deleted.serverSaidErr())
             return fail(CallStatus::Kind::Failed,

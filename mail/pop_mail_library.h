@@ -40,13 +40,7 @@ bool isSavedMessageName(const QString& fileName);
 // nothing.
 class PopMailLibrary : public MailLibrary {
 public:
-    // What the last DELE did on the server.
-    enum class DeleteOutcome {
-        None,              // no DELE yet, or the last one failed
-        Deleted,           // the judged message was deleted (and QUIT confirmed it)
-        NothingJudged,     // the last SAVE did not hand over this message: nothing deleted
-        JudgedMessageGone, // the judged message is no longer on the server: nothing deleted
-    };
+    using DeleteOutcome = mail::DeleteOutcome;
 
     // The largest number sent to a server. POP3 servers count messages in 32 bits at most,
     // and a server that wraps a larger number around would answer for another message.
@@ -60,7 +54,7 @@ public:
                         const QString& folder) override;
     CallStatus lastStatus() const override;
 
-    DeleteOutcome lastDeleteOutcome() const { return m_lastDeleteOutcome; }
+    DeleteOutcome lastDeleteOutcome() const override { return m_lastDeleteOutcome; }
     // Why the last ReadMail gave nothing; empty after a ReadMail that gave lines.
     QString lastReadError() const { return m_lastReadError; }
 

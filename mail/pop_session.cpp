@@ -241,6 +241,15 @@ std::optional<QByteArray> PopSession::quitReply() const
     return std::nullopt;
 }
 
+bool PopSession::quitSent() const
+{
+    for (size_t i = m_performStart; i < m_transcript.size(); ++i) {
+        if (m_transcript[i].command == "QUIT")
+            return true;
+    }
+    return false;
+}
+
 void PopSession::onDebug(curl_infotype type, const char* data, size_t size)
 {
     if (type == CURLINFO_HEADER_OUT) {

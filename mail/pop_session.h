@@ -69,6 +69,9 @@ public:
 
     // The server's reply to QUIT when the last command closed the session (last = true).
     std::optional<QByteArray> quitReply() const;
+    // Whether the last command's session sent QUIT. Sent without a reply, the server may or
+    // may not have committed the deletions.
+    bool quitSent() const;
 
     // Sentences a person can act on, in Japanese, for a reply that was not ok(). Never holds
     // the password: a server line that contains it is left out.

@@ -2,6 +2,7 @@
 
 #include "account_menu.h"
 #include "block_list_menu.h"
+#include "deleted_mail_menu.h"
 #include "help_menu.h"
 #include "main_window.h"
 #include "messages.h"
@@ -21,6 +22,7 @@ void wireMenu(Form1& form, Messages& messages)
     open(form.m4, dialogs::openDeleteAddressDialog);
     open(form.m3, dialogs::openAddAddressDialog);
     open(form.m5, dialogs::openBlockListBrowser);
+    open(form.m11, dialogs::openDeletedMail);
     open(form.m10, dialogs::openHelp);
     form.setOpener(form.m9, [owner] { dialogs::openAboutBox(owner); });
 }

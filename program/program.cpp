@@ -30,6 +30,8 @@ Program::Program(Messages& messages, mail::PopOptions options)
       m_window(m_clock, m_sweep, messages, m_runner, m_cancel)
 {
     wireMenu(m_window, messages);
+    if (const QString error = m_sweep.tidyDeletedMail(); !error.isEmpty())
+        m_window.setStatusLine(error);
 }
 
 } // namespace app

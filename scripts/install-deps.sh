@@ -13,6 +13,8 @@ packages=(
   fonts-ipafont-gothic libqt6svg6 xchm ca-certificates
   # the desktop's opener for the help file: xdg-open, the application-by-type cache, file types
   xdg-utils desktop-file-utils file
+  # a light mail program registered for message/rfc822, which opens the deleted mail (.eml)
+  sylpheed
   # tests: GoogleTest, a real POP3 server, certificates, the database shell, a display
   googletest libgtest-dev dovecot-core dovecot-pop3d openssl sqlcipher xvfb xauth imagemagick
   libchm-dev

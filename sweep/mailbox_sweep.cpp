@@ -71,6 +71,11 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     DbOpen();
     const auto close = qScopeGuard([this] { DbClose(); });
     const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
+    // A copy whose delete never came (the sweep was stopped or reset in between) is no kept
+    // message: the message is fetched and judged anew. (Copies left by an earlier run of the
+    // program are removed when it starts.)
+    const QString staleError = dropPending();
+    m_copyError.clear();
 
     const MailResult fetched =
         m_library.RcvMail(account.server, account.user, account.pass,
@@ -90,6 +95,8 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
             QFile::remove(path);
         return StateIdle;
     }
+    if (!staleError.isEmpty())
+        showDeleteError(staleError);
 
     // One fetch gives one message; should it give more, each is judged on its own and the
     // last one read decides.
@@ -101,8 +108,14 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
             blocked = judged.blocked;
         }
     }
-    if (blocked.value_or(false))
+    if (blocked.value_or(false)) {
+        // Stopped while judging: the result is dropped, and so is the copy.
+        if (cancelled())
+            static_cast<void>(dropPending());
+        else if (!m_pending)
+            showDeleteError(m_copyError + u"メッセージはサーバーから削除しません。"_s);
         return StateDeletePending;
+    }
     ++counters.mail_no;
     return StateSweep;
 }
@@ -164,6 +177,12 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
     Judged judged;
     judged.read = true;
     judged.blocked = isBlocked(sender);
+    if (judged.blocked) {
+        // The saved file becomes the copy that is kept once the message is deleted.
+        QString error;
+        m_pending = deletedMail().keepPending(path, &error);
+        m_copyError = error;
+    }
     removeFile(path);
     for (const QString& attachment : attachments)
         removeFile(attachment);
@@ -200,11 +219,88 @@ bool MailboxSweep::isBlocked(const QString& sender)
 qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& account)
 {
     const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
+    // No copy, no delete: the judged message leaves the server only once it is kept here. The
+    // sweep goes on as after a delete that failed.
+    std::optional<QString> pending = std::exchange(m_pending, std::nullopt);
+    if (pending && !QFileInfo::exists(*pending)) {
+        pending.reset();
+        m_copyError = u"削除するメッセージの控えが見つかりません。"_s;
+    }
+    // Marked as under way before the server is asked: should the program end before the
+    // outcome is known, its next start keeps the copy.
+    std::optional<QString> deleting;
+    if (pending) {
+        deleting = deletedMail().markDeleting(*pending, &m_copyError);
+        QString ignored; // the delete is not sent: the copy is no kept message either way
+        if (!deleting)
+            deletedMail().removePending(*pending, &ignored);
+    }
+    if (!deleting) {
+        showDeleteError(m_copyError + u"メッセージはサーバーから削除していません。"_s);
+        return StateSweep;
+    }
     const MailResult result =
         m_library.RcvMail(account.server, account.user, account.pass,
                           u"DELE "_s + QString::number(counters.mail_no), mail_dir);
     report(m_library.lastStatus());
+    switch (m_library.lastDeleteOutcome()) {
+    case DeleteOutcome::Deleted:
+    // QUIT went out and its reply never came back: the server may have deleted the message or
+    // not. A copy of a message that is still on the server harms nothing (the sweep judges it
+    // again and keeps another copy); a message deleted without its copy is lost for good. So
+    // the copy is kept.
+    case DeleteOutcome::MaybeDeleted:
+        keepDeleted(*deleting);
+        break;
+    default:
+        // Not deleted: the copy waits for the next delete, or goes.
+        m_pending = deleting;
+        if (!result) {
+            if (const QString error = dropPending(); !error.isEmpty())
+                showDeleteError(error);
+        }
+        break;
+    }
     return result ? StateDeletePending : StateSweep;
+}
+
+QString MailboxSweep::tidyDeletedMail()
+{
+    const DeletedMail deleted = deletedMail();
+    QString recoverError;
+    QString pruneError;
+    const bool recovered = deleted.recoverLeftovers(&recoverError);
+    const bool pruned = deleted.prune(&pruneError);
+    return recovered && pruned ? QString() : u"削除エラー："_s + recoverError + pruneError;
+}
+
+DeletedMail MailboxSweep::deletedMail() const
+{
+    return DeletedMail(DeletedMail::folderIn(m_hooks.folder()), m_hooks.now);
+}
+
+void MailboxSweep::keepDeleted(const QString& pending)
+{
+    const DeletedMail deleted = deletedMail();
+    QString error;
+    if (!deleted.commit(pending, &error))
+        showDeleteError(error);
+    else if (!deleted.prune(&error))
+        showDeleteError(error);
+}
+
+QString MailboxSweep::dropPending()
+{
+    QString error;
+    if (m_pending)
+        deletedMail().removePending(*std::exchange(m_pending, std::nullopt), &error);
+    return error;
+}
+
+void MailboxSweep::showDeleteError(const QString& description)
+{
+    if (m_hooks.statusLine)
+        m_hooks.statusLine(u"削除エラー："_s + description);
 }
 
 } // namespace mail

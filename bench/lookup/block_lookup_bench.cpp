@@ -46,6 +46,7 @@ public:
         return QStringList{u"From:"_s + sender};
     }
     mail::CallStatus lastStatus() const override { return {}; }
+    mail::DeleteOutcome lastDeleteOutcome() const override { return mail::DeleteOutcome::None; }
 };
 
 double drain(store::Connection& connection, const QString& statement)

@@ -8,6 +8,7 @@
 #include "account_pickers.h"
 #include "add_address_dialog.h"
 #include "block_list_browser.h"
+#include "deleted_mail_dialog.h"
 #include "dovecot_fixture.h"
 #include "edit_account_dialog.h"
 #include "main_window.h"
@@ -25,6 +26,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -154,6 +156,19 @@ protected:
         return *shown;
     }
 
+    // 削除 → 削除したメール: the senders listed, newest first; leave with Escape.
+    QStringList deletedMailSenders()
+    {
+        auto shown = std::make_shared<QStringList>();
+        e2e::whenInFront<dialogs::DeletedMailDialog>([shown](dialogs::DeletedMailDialog& dialog) {
+            for (int row = 0; row < dialog.List1->topLevelItemCount(); ++row)
+                *shown << dialog.List1->topLevelItem(row)->text(1);
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        window().m11->trigger();
+        return *shown;
+    }
+
     // 受信 → 受信設定の選択: click the user's entry.
     void pickForSweep(const QString& user)
     {
@@ -249,6 +264,9 @@ TEST_F(EndToEnd, SweepDeletesExactlyTheBlockedMessagesThenWaits)
     EXPECT_EQ(window().controller().counters().mail_no, 4);
     EXPECT_EQ(window().Label7->text(), u"ユーザ："_s + server.user());
     EXPECT_EQ(window().statusLine(), QString());
+    EXPECT_EQ(deletedMailSenders(),
+              (QStringList{u"安い商品 <JUNK@BAD.EXAMPLE>"_s, u"offers@cheap.example"_s,
+                           u"Junk Seller <junk@bad.example>"_s}));
 
     const QString dueText = window().Label2->text();
     EXPECT_TRUE(dueText.endsWith(u"\r\n"_s)) << dueText.toStdString();

@@ -24,6 +24,8 @@ SettingsFixture::SettingsFixture()
 {
     QFile::remove(databasePath());
     QDir(tempFolder()).removeRecursively();
+    QDir(deletedFolder()).removeRecursively();
+    QFile::remove(deletedFolder()); // a test may put a file in its place
     QString output;
     const int code = runInitDb(folder(), &output);
     if (code != 0)
@@ -35,6 +37,8 @@ SettingsFixture::~SettingsFixture()
 {
     QFile::remove(databasePath());
     QDir(tempFolder()).removeRecursively();
+    QDir(deletedFolder()).removeRecursively();
+    QFile::remove(deletedFolder()); // a test may put a file in its place
 }
 
 QString SettingsFixture::folder()
@@ -50,6 +54,11 @@ QString SettingsFixture::databasePath()
 QString SettingsFixture::tempFolder()
 {
     return QDir(folder()).filePath(QStringLiteral("temp"));
+}
+
+QString SettingsFixture::deletedFolder()
+{
+    return QDir(folder()).filePath(QStringLiteral("deleted"));
 }
 
 std::unique_ptr<store::Connection> SettingsFixture::connect() const

@@ -8,11 +8,11 @@
 
 // The settings database and temporary folder in the data folder, where the program looks for
 // them (beside the test program, as in a build folder), made fresh by the real junkbane-initdb
-// and removed again at the end.
+// and removed again at the end, together with the folder of deleted mail.
 class SettingsFixture {
 public:
-    SettingsFixture();  // creates junkbane.mdb and temp/ beside the test program
-    ~SettingsFixture(); // removes both
+    SettingsFixture();  // creates junkbane.mdb and temp/ beside the test program, no deleted/
+    ~SettingsFixture(); // removes all three
 
     SettingsFixture(const SettingsFixture&) = delete;
     SettingsFixture& operator=(const SettingsFixture&) = delete;
@@ -20,6 +20,7 @@ public:
     static QString folder();
     static QString databasePath();
     static QString tempFolder();
+    static QString deletedFolder();
 
     // A connection of the test's own, for setting up rows and reading them back.
     std::unique_ptr<store::Connection> connect() const;

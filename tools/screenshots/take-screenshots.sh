@@ -22,7 +22,7 @@ cmake --build "$build" --target junkbane_screenshots junkbane-initdb
 
 # The helper's own folder: a fresh database every time, never the program's in build/bin.
 helper_dir=$build/screenshots
-rm -rf "$helper_dir/junkbane.mdb" "$helper_dir/temp"
+rm -rf "$helper_dir/junkbane.mdb" "$helper_dir/temp" "$helper_dir/deleted"
 "$build/bin/junkbane-initdb" "$helper_dir" >/dev/null
 mkdir "$helper_dir/temp"
 
@@ -50,5 +50,5 @@ inner='
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$inner" bash \
   "$helper_dir/junkbane_screenshots" "$out"
 
-rm -rf "$helper_dir/junkbane.mdb" "$helper_dir/temp"
+rm -rf "$helper_dir/junkbane.mdb" "$helper_dir/temp" "$helper_dir/deleted"
 echo "Screenshots in $out"

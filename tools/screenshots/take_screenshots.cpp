@@ -12,6 +12,7 @@
 #include "block_list_browser.h"
 #include "controls.h"
 #include "delete_address_dialog.h"
+#include "deleted_mail_dialog.h"
 #include "dovecot_fixture.h"
 #include "edit_account_dialog.h"
 #include "fonts.h"
@@ -45,6 +46,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <chrono>
@@ -208,9 +210,11 @@ void leave(QDialog& dialog)
     QTest::keyClick(&dialog, Qt::Key_Escape);
 }
 
-QByteArray textMessage(const QByteArray& from, const QByteArray& tag)
+QByteArray textMessage(const QByteArray& from, const QByteArray& tag,
+                       const QByteArray& subject = {})
 {
-    return "From: " + from + "\r\nTo: sweeper@example.test\r\nSubject: " + tag +
+    return "From: " + from +
+           "\r\nTo: sweeper@example.test\r\nSubject: " + (subject.isEmpty() ? tag : subject) +
            "\r\nMessage-ID: <" + tag +
            "@example.test>\r\nMIME-Version: 1.0\r\n"
            "Content-Type: text/plain; charset=us-ascii\r\n\r\nHello.\r\n";
@@ -340,6 +344,16 @@ void run(mail::DovecotFixture& server)
     settle(1200ms);
     shoot(&window, u"main-window.png"_s);
 
+    // The two junk messages the sweep deleted, kept in deleted/.
+    whenInFront<dialogs::DeletedMailDialog>([](dialogs::DeletedMailDialog& dialog) {
+        if (dialog.List1->topLevelItemCount() != 2)
+            fail(u"the deleted-mail dialog lists %1 messages, not 2"_s.arg(
+                dialog.List1->topLevelItemCount()));
+        shoot(&dialog, u"deleted-mail.png"_s);
+        leave(dialog);
+    });
+    window.m11->trigger();
+
     // The server goes away: the next fetch fails and the status line says why.
     server.stop();
     QTest::mouseClick(window.Command2, Qt::LeftButton);
@@ -400,9 +414,12 @@ int main(int argc, char* argv[])
         return 1;
     }
     server.addMessage(textMessage("Friend <friend@example.org>", "keep1"));
-    server.addMessage(textMessage("=?UTF-8?B?5a6J44GE5ZWG5ZOB?= <junk@bad.example>", "junk1"));
+    server.addMessage(
+        textMessage("=?UTF-8?B?5a6J44GE5ZWG5ZOB?= <junk@bad.example>", "junk1",
+                    "=?UTF-8?B?44CQ5pyf6ZaT6ZmQ5a6a44CR5LuK44Gg44GR44Gu54m55Yil5L6h5qC8?="));
     server.addMessage(textMessage("colleague@example.net", "keep2"));
-    server.addMessage(textMessage("offers@cheap.example", "junk2"));
+    server.addMessage(
+        textMessage("offers@cheap.example", "junk2", "=?UTF-8?B?44GU6KuL5rGC5pu444Gu5Lu2?="));
     server.addMessage(textMessage("Mother <mother@example.org>", "keep3"));
 
     run(server);

@@ -219,5 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
         GuideTopic{"empty_address_blocks_nothing", "blocklist.html", "&lt;&gt;"},
         GuideTopic{"status_line", "sweep.html", "受信エラー"},
         GuideTopic{"settings_file", "files.html", "junkbane.mdb"},
-        GuideTopic{"temporary_folder", "files.html", "<code>temp</code>"}),
+        GuideTopic{"temporary_folder", "files.html", "<code>temp</code>"},
+        GuideTopic{"deleted_mail_folder", "files.html", "<code>deleted</code>"},
+        GuideTopic{"deleted_mail_kept_30_days", "sweep.html", "30 日間"}),
     [](const testing::TestParamInfo<GuideTopic>& row) { return std::string(row.param.situation); });

@@ -48,6 +48,9 @@ struct Row {
     bool retrInFaultSession = true;
     bool committedAnyway = false; // the junk left the server at the faulty tick all the same
     std::function<void(int, std::vector<Message>&)> sessionHook = {};
+    // Copies of the junk in deleted/ at the end: one per delete that the server committed, or
+    // may have committed (QUIT sent, no reply).
+    int kept = 1;
 };
 
 QByteArray stuffedJunk()
@@ -332,6 +335,7 @@ std::vector<Row> rows()
                  {},
                  2,
                  3});
+    r.back().kept = 2; // QUIT went out before the close was seen: it may have been read
     r.push_back({"QUIT read, then closed without a reply, nothing committed",
                  {{.at = Point::Quit, .session = 2, .reply = "", .then = Then::Close}},
                  Step::Delete,
@@ -342,6 +346,7 @@ std::vector<Row> rows()
                  {},
                  2,
                  3});
+    r.back().kept = 2; // the sweep cannot know that nothing was committed
     r.push_back(
         {"QUIT commits but its reply is lost",
          {{.at = Point::Quit, .session = 2, .reply = "", .then = Then::Close, .commit = true}},
@@ -477,6 +482,11 @@ AtFault sweepThrough(const Row& row)
         EXPECT_TRUE(!left.empty() && left.back().content == friendMail());
         EXPECT_EQ(rig.controller.counters().recv_count, 1 + row.judged);
         EXPECT_EQ(rig.controller.counters().mail_no, 2);
+        const QList<QByteArray> kept = SweepRig::keptMessages();
+        EXPECT_EQ(kept.size(), row.kept);
+        for (const QByteArray& message : kept)
+            EXPECT_TRUE(message.startsWith("From: Junk <spam@junk.example>\r\n"));
+        EXPECT_TRUE(SweepRig::pendingCopies().isEmpty());
 
         if (!row.retrInFaultSession) {
             for (const ScriptedPopServer::Received& command : server.received()) {

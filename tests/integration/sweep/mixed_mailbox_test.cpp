@@ -1,6 +1,6 @@
 // A mailbox of every kind of sender and attachment, swept by the real state machine against a
-// real Dovecot: exactly the blocked messages go, temp/ is empty after every tick, and no
-// attachment name reaches outside temp/.
+// real Dovecot: exactly the blocked messages go, each kept byte for byte in deleted/, temp/ is
+// empty after every tick, and no attachment name reaches outside temp/.
 
 #include "dovecot_fixture.h"
 #include "settings_fixture.h"
@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace sweeptest {
@@ -157,10 +158,31 @@ QStringList escapedFiles()
     return found;
 }
 
+// The program's folder, less deleted/, which the first deletion makes.
 QStringList programFolderEntries()
 {
-    return QDir(SettingsFixture::folder())
-        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    QStringList entries =
+        QDir(SettingsFixture::folder())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    entries.removeAll(u"deleted"_s);
+    return entries;
+}
+
+// Whether deleted/ holds exactly these messages, byte for byte, whatever their order (sizes
+// only on failure: one of them is 30 MB).
+::testing::AssertionResult keptExactly(QList<QByteArray> expected)
+{
+    QList<QByteArray> kept = SweepRig::keptMessages();
+    std::sort(kept.begin(), kept.end());
+    std::sort(expected.begin(), expected.end());
+    if (kept == expected && SweepRig::pendingCopies().isEmpty())
+        return ::testing::AssertionSuccess();
+    QStringList sizes;
+    for (const QByteArray& message : kept)
+        sizes << QString::number(message.size());
+    return ::testing::AssertionFailure()
+           << kept.size() << " kept (sizes " << sizes.join(u' ').toStdString() << "), "
+           << expected.size() << " deleted, pending " << SweepRig::pendingCopies().size();
 }
 
 TEST(MixedMailbox, sweepDeletesExactlyTheBlockedMessagesAndLeavesNoFileBehind)
@@ -181,13 +203,17 @@ TEST(MixedMailbox, sweepDeletesExactlyTheBlockedMessagesAndLeavesNoFileBehind)
     const std::vector<MailRow> rows = mailbox();
     QStringList all;
     QStringList kept;
+    QList<QByteArray> deletedMails;
     std::vector<bool> verdicts;
     for (const MailRow& row : rows) {
-        const QString uid = server.addMessage(
-            buildMail(row.from, QByteArray("Situation: ") + row.situation, row.attachments));
+        const QByteArray mail =
+            buildMail(row.from, QByteArray("Situation: ") + row.situation, row.attachments);
+        const QString uid = server.addMessage(mail);
         all << uid;
         if (!row.blocked)
             kept << uid;
+        else
+            deletedMails << mail;
         verdicts.push_back(row.blocked);
     }
     ASSERT_EQ(server.uids(), all);
@@ -212,6 +238,8 @@ TEST(MixedMailbox, sweepDeletesExactlyTheBlockedMessagesAndLeavesNoFileBehind)
         EXPECT_EQ(server.uids().contains(all[static_cast<qsizetype>(i)]), !rows[i].blocked);
     }
     EXPECT_EQ(server.uids(), kept);
+    // Every deleted message is kept in deleted/, as the server held it; nothing else is.
+    EXPECT_TRUE(keptExactly(deletedMails));
     EXPECT_TRUE(first.leftovers.isEmpty()) << first.leftovers.join(u"; "_s).toStdString();
     EXPECT_TRUE(escapes.isEmpty()) << escapes.join(u"; "_s).toStdString();
     // The first fetch ("SAVE 0") counts 1, then one per message read.
@@ -222,7 +250,8 @@ TEST(MixedMailbox, sweepDeletesExactlyTheBlockedMessagesAndLeavesNoFileBehind)
     EXPECT_TRUE(rig.messages.fatal.isEmpty());
 
     // Mail that arrives while the controller waits is swept by the next run, not before.
-    const QString lateSpam = server.addMessage(buildMail("<SPAM@junk.EXAMPLE>", "late spam"));
+    const QByteArray lateSpamMail = buildMail("<SPAM@junk.EXAMPLE>", "late spam");
+    const QString lateSpam = server.addMessage(lateSpamMail);
     const QString lateFriend =
         server.addMessage(buildMail("Friend <friend@legit.example>", "late friend"));
     const TickRun early = rig.runUntilWaiting(1);
@@ -235,6 +264,8 @@ TEST(MixedMailbox, sweepDeletesExactlyTheBlockedMessagesAndLeavesNoFileBehind)
     EXPECT_EQ(second.states,
               expectedStates(RunBegins::FromWaiting, std::vector<bool>{true, false}));
     EXPECT_EQ(server.uids(), kept + QStringList(lateFriend));
+    EXPECT_TRUE(keptExactly(deletedMails + QList<QByteArray>{lateSpamMail}));
+    EXPECT_EQ(SweepRig::keptMessages().value(0), lateSpamMail) << "the newest comes first";
     EXPECT_TRUE(second.leftovers.isEmpty()) << second.leftovers.join(u"; "_s).toStdString();
     EXPECT_EQ(rig.controller.counters().recv_count, 3 + static_cast<qint64>(rows.size()));
     EXPECT_EQ(rig.controller.counters().mail_no, kept.size() + 2);

@@ -1,6 +1,6 @@
 // Another mail reader removes messages between the tick that judged a message blocked and the
 // tick that deletes it: the delete step removes the judged message wherever it now stands, and
-// never another.
+// never another, and keeps a copy of exactly what it removed.
 
 #include "dovecot_fixture.h"
 #include "sweep_rig.h"
@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace sweeptest {
@@ -52,11 +53,13 @@ TEST(Renumbering, deleteStepDeletesTheJudgedMessageWhereverItStandsAndNoOther)
         for (const QString& uid : server.uids())
             ASSERT_TRUE(server.deleteByUid(uid));
         QStringList uids;
+        QList<QByteArray> mails;
         for (int number = 1; number <= kMessages; ++number) {
             const QByteArray from = kBlocked[static_cast<size_t>(number - 1)]
                                         ? "Junk <spam@junk.example>"
                                         : "Friend <friend@legit.example>";
-            uids << server.addMessage(buildMail(from, "message " + QByteArray::number(number)));
+            mails << buildMail(from, "message " + QByteArray::number(number));
+            uids << server.addMessage(mails.back());
         }
 
         mail::PopOptions options;
@@ -90,6 +93,13 @@ TEST(Renumbering, deleteStepDeletesTheJudgedMessageWhereverItStandsAndNoOther)
         EXPECT_EQ(rig.controller.counters().mail_no, kJudged);
         EXPECT_TRUE(rig.statusLine.isEmpty()) << rig.statusLine.toStdString();
         EXPECT_TRUE(SweepRig::tempEntries().isEmpty());
+        // The judged message is kept when it was deleted, wherever it stood; when the other
+        // reader took it, there is nothing to keep.
+        const bool judgedTaken = std::find(row.removedByOther.begin(), row.removedByOther.end(),
+                                           kJudged) != row.removedByOther.end();
+        EXPECT_EQ(SweepRig::keptMessages(),
+                  judgedTaken ? QList<QByteArray>() : QList<QByteArray>{mails[kJudged - 1]});
+        EXPECT_TRUE(SweepRig::pendingCopies().isEmpty());
 
         // The sweep goes on to the waiting state; a reset and a new start (the user's m7 and
         // start) judge whatever moved below the number it had reached. In the end only

@@ -1,10 +1,12 @@
 #include "sweep_rig.h"
 
+#include "deleted_mail.h"
 #include "mdl_main.h"
 #include "statements.h"
 #include "text_helpers.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 
@@ -83,6 +85,23 @@ QStringList SweepRig::tempEntries()
 {
     return QDir(SettingsFixture::tempFolder())
         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+QList<QByteArray> SweepRig::keptMessages()
+{
+    QList<QByteArray> messages;
+    for (const mail::DeletedMail::Kept& kept :
+         mail::DeletedMail(SettingsFixture::deletedFolder()).list()) {
+        QFile file(kept.path);
+        messages << (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)"));
+    }
+    return messages;
+}
+
+QStringList SweepRig::pendingCopies()
+{
+    return QDir(SettingsFixture::deletedFolder())
+        .entryList({u".pending-*"_s, u".deleting-*"_s}, QDir::Files | QDir::Hidden);
 }
 
 std::vector<qint16> expectedStates(RunBegins begins, const std::vector<bool>& verdicts)

@@ -78,6 +78,10 @@ public:
     void passDueTime();
 
     static QStringList tempEntries();
+    // What deleted/ holds: the kept messages' bytes, newest first; the names of the copies
+    // waiting for their delete or under way.
+    static QList<QByteArray> keptMessages();
+    static QStringList pendingCopies();
 
     SettingsFixture settings;
     FakeClock clock;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,9 @@ public:
                              const QString& command, const QString& folder) override
     {
         commands.append(command);
+        deletingAtDele = QDir(SettingsFixture::deletedFolder())
+                             .entryList({u".deleting-*"_s}, QDir::Files | QDir::Hidden)
+                             .size();
         EXPECT_EQ(server, u"pop.example.jp"_s);
         EXPECT_EQ(user, u"taro"_s);
         EXPECT_EQ(pass, u"pw"_s);
@@ -73,12 +77,15 @@ public:
     }
 
     mail::CallStatus lastStatus() const override { return m_status; }
+    mail::DeleteOutcome lastDeleteOutcome() const override { return deleteOutcome; }
 
     std::map<int, FakeMessage> messages;
     int emptyArrayAt = -1;
     mail::MailResult deleteAnswer;
+    mail::DeleteOutcome deleteOutcome = mail::DeleteOutcome::None;
     mail::CallStatus nextStatus;
     QStringList commands;
+    qsizetype deletingAtDele = 0; // copies marked as under way when the last command came
 
 private:
     mail::CallStatus m_status;
@@ -249,11 +256,133 @@ TEST_F(Sweep, StatusLineShowsFailuresAndClearsOnSuccess)
 
 TEST_F(Sweep, DeleteSendsTheNumberAndGoesOn)
 {
-    counters.mail_no = 4;
-    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    block({u"spam@x.jp"_s});
+    messageFrom(4, u" <spam@x.jp>"_s);
+    ASSERT_EQ(sweepAt(4), mail::StateDeletePending);
     library.deleteAnswer = QStringList{u"x"_s};
     EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateDeletePending);
-    EXPECT_EQ(library.commands, (QStringList{u"DELE 4"_s, u"DELE 4"_s}));
+    library.deleteAnswer = std::nullopt;
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(library.commands, (QStringList{u"SAVE 4"_s, u"DELE 4"_s, u"DELE 4"_s}));
+    EXPECT_EQ(counters.mail_no, 4);
+}
+
+// What deleted/ holds: the kept messages, and the pending copies (hidden).
+QStringList keptNames()
+{
+    return QDir(SettingsFixture::deletedFolder()).entryList({u"*.eml"_s}, QDir::Files);
+}
+QStringList pendingNames()
+{
+    return QDir(SettingsFixture::deletedFolder())
+        .entryList({u".pending-*"_s, u".deleting-*"_s}, QDir::Files | QDir::Hidden);
+}
+
+TEST_F(Sweep, JudgedMessageIsKeptExactlyWhenTheServerMayHaveDeletedIt)
+{
+    block({u"spam@x.jp"_s});
+    messageFrom(4, u" <spam@x.jp>"_s);
+    using Outcome = mail::DeleteOutcome;
+    struct Row {
+        const char* situation;
+        Outcome outcome;
+        int kept;
+    } rows[] = {
+        {"deleted, QUIT confirmed it", Outcome::Deleted, 1},
+        {"QUIT sent, its reply lost", Outcome::MaybeDeleted, 1},
+        {"the judged message is gone", Outcome::JudgedMessageGone, 0},
+        {"refused, failed or stopped", Outcome::None, 0},
+    };
+    for (const Row& row : rows) {
+        QDir(SettingsFixture::deletedFolder()).removeRecursively();
+        library.commands.clear();
+        ASSERT_EQ(sweepAt(4), mail::StateDeletePending) << row.situation;
+        EXPECT_EQ(pendingNames().size(), 1) << row.situation;
+        EXPECT_TRUE(keptNames().isEmpty()) << row.situation;
+        EXPECT_TRUE(leftInTemp().isEmpty()) << row.situation;
+
+        library.deleteOutcome = row.outcome;
+        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep) << row.situation;
+        EXPECT_EQ(library.commands, (QStringList{u"SAVE 4"_s, u"DELE 4"_s})) << row.situation;
+        EXPECT_EQ(library.deletingAtDele, 1) << "marked as under way before DELE went out";
+        const QStringList kept = keptNames();
+        ASSERT_EQ(kept.size(), row.kept) << row.situation;
+        EXPECT_TRUE(pendingNames().isEmpty()) << row.situation;
+        if (row.kept == 1) {
+            // Named by the moment of deletion (UTC) and a random part; the bytes as fetched.
+            EXPECT_TRUE(QRegularExpression(u"^\\d{8}-\\d{6}-\\d{3}-[0-9a-z]{8}\\.eml$"_s)
+                            .match(kept.front())
+                            .hasMatch())
+                << kept.front().toStdString();
+            QFile file(QDir(SettingsFixture::deletedFolder()).filePath(kept.front()));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), QByteArray("From: someone\r\n\r\nbody\r\n"));
+            EXPECT_EQ(file.permissions() & ~(QFile::ReadOwner | QFile::WriteOwner |
+                                             QFile::ReadUser | QFile::WriteUser),
+                      QFile::Permissions())
+                << "a kept message is the owner's alone";
+        }
+    }
+}
+
+TEST_F(Sweep, CopyLeftFromAStoppedDeleteGoesWithTheNextFetch)
+{
+    block({u"spam@x.jp"_s});
+    messageFrom(4, u" <spam@x.jp>"_s);
+    ASSERT_EQ(sweepAt(4), mail::StateDeletePending);
+    ASSERT_EQ(pendingNames().size(), 1);
+    // Stopped here; started again, the sweep fetches and judges number 4 anew.
+    ASSERT_EQ(sweepAt(4), mail::StateDeletePending);
+    EXPECT_EQ(pendingNames().size(), 1) << "the copy of the earlier judgement was not removed";
+    library.deleteOutcome = mail::DeleteOutcome::Deleted;
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(keptNames().size(), 1);
+    EXPECT_TRUE(pendingNames().isEmpty());
+}
+
+TEST_F(Sweep, StartUpRemovesLeftCopiesAndMessagesPastTheirTimeAndKeepsDeletesUnderWay)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    QDateTime moment = now.addDays(-31);
+    const mail::DeletedMail deleted(SettingsFixture::deletedFolder(), [&moment] { return moment; });
+    QString error;
+    const auto keep = [&](const QString& name) {
+        const QString saved = QDir(SettingsFixture::tempFolder()).filePath(name);
+        QFile file(saved);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        return deleted.keepPending(saved, &error);
+    };
+    ASSERT_TRUE(deleted.commit(keep(u"old.eml"_s).value_or(QString()), &error));
+    moment = now.addDays(-29);
+    ASSERT_TRUE(deleted.commit(keep(u"recent.eml"_s).value_or(QString()), &error));
+    ASSERT_TRUE(keep(u"left.eml"_s));
+    ASSERT_TRUE(deleted.markDeleting(keep(u"under-way.eml"_s).value_or(QString()), &error));
+
+    EXPECT_EQ(sweep.tidyDeletedMail(), QString());
+    EXPECT_TRUE(pendingNames().isEmpty());
+    EXPECT_EQ(keptNames().size(), 2)
+        << "the one 29 days old and the one whose delete was under way";
+}
+
+TEST_F(Sweep, NoCopyNoDelete)
+{
+    block({u"spam@x.jp"_s});
+    messageFrom(4, u" <spam@x.jp>"_s);
+    // A file where the folder should be: the copy cannot be written (as root, too).
+    QFile blocker(SettingsFixture::deletedFolder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    EXPECT_EQ(sweepAt(4), mail::StateDeletePending);
+    EXPECT_TRUE(statusLine.startsWith(u"削除エラー："_s)) << statusLine.toStdString();
+    EXPECT_TRUE(statusLine.contains(u"フォルダーではありません"_s)) << statusLine.toStdString();
+    EXPECT_TRUE(leftInTemp().isEmpty());
+    statusLine.clear();
+    library.deleteOutcome = mail::DeleteOutcome::Deleted;
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(library.commands, QStringList{u"SAVE 4"_s}) << "no DELE without a copy";
+    EXPECT_TRUE(statusLine.contains(u"削除していません"_s)) << statusLine.toStdString();
     EXPECT_EQ(counters.mail_no, 4);
 }
 

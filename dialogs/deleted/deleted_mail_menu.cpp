@@ -1,0 +1,19 @@
+#include "deleted_mail_menu.h"
+
+#include "db_owner.h"
+#include "deleted_mail.h"
+#include "deleted_mail_dialog.h"
+
+#include <QFileInfo>
+
+namespace dialogs {
+
+void openDeletedMail(QWidget* owner, app::Messages& messages)
+{
+    const QString dataFolder = QFileInfo(store::settingsFilePath()).absolutePath();
+    DeletedMailDialog dialog(mail::DeletedMail::folderIn(dataFolder), messages,
+                             DeletedMailDesktop::real(), owner);
+    dialog.exec();
+}
+
+} // namespace dialogs

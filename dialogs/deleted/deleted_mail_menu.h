@@ -1,0 +1,15 @@
+#pragma once
+
+class QWidget;
+
+namespace app {
+class Messages;
+}
+
+namespace dialogs {
+
+// The main window's "削除したメール": shows the deleted-mail dialog modally over the owner, for
+// deleted/ beside the settings database, and returns when it closes.
+void openDeletedMail(QWidget* owner, app::Messages& messages);
+
+} // namespace dialogs
