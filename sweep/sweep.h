@@ -41,6 +41,9 @@ public:
     virtual qint16 mail_koi2(SweepCounters& counters, const Account& account) = 0;
     // Deletes the judged message counters.mail_no: 0 (go on sweeping) or 3 (delete again).
     virtual qint16 mail_koi4(const SweepCounters& counters, const Account& account) = 0;
+    // The sweep was stopped or reset: the message judged for deletion will not be deleted, so
+    // whatever was kept for its delete goes. Runs on the worker, between steps.
+    virtual void dropJudged() {}
 };
 
 } // namespace mail

@@ -194,13 +194,16 @@ void SweepController::apply(Click c)
         return;
     case Click::Stop:
         mail_state = mail::StateIdle;
-        return;
+        break;
     case Click::Reset:
         mail_state = mail::StateIdle;
         m_counters = {};
         retry_count = 0;
-        return;
+        break;
     }
+    // Queued behind any step on the worker; no step runs now, so it runs before the next one.
+    mail::SweepSteps* steps = &m_steps;
+    m_runner.run([steps] { steps->dropJudged(); }, [] {});
 }
 
 void SweepController::start()

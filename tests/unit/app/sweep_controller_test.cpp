@@ -51,8 +51,11 @@ public:
     }
     void then(Action action) { script.push_back(std::move(action)); }
 
+    void dropJudged() override { ++drops; }
+
     std::vector<std::string> calls;
     std::vector<mail::Account> accounts;
+    int drops = 0;
 
 private:
     qint16 next(mail::SweepCounters& counters)
@@ -202,6 +205,19 @@ TEST_F(Controller, StartAndStopActInEveryState)
         EXPECT_EQ(steps.calls.size(), before) << "after a step returning " << result;
         EXPECT_EQ(controller.state(), mail::StateIdle);
     }
+}
+
+TEST_F(Controller, StopAndResetDropTheMessageJudgedForDeletion)
+{
+    steps.then(mail::StateDeletePending);
+    controller.start();
+    controller.tick();
+    controller.stop();
+    EXPECT_EQ(steps.drops, 1);
+    controller.start();
+    EXPECT_EQ(steps.drops, 1) << "a start judges the message anew, which replaces the copy";
+    controller.reset();
+    EXPECT_EQ(steps.drops, 2);
 }
 
 TEST_F(Controller, RetryCountIsClearedOnlyByTheWaitOrReset)
