@@ -149,6 +149,17 @@ TEST(ClashNumbers, continueAfterTheLastNumberGivenToThatName)
                                   QStringLiteral("a(2).txt"), QStringLiteral("b"),
                                   QStringLiteral("a(3).txt"), QStringLiteral("b(1)")}));
 
+    // A name that holds place markers keeps them on a clash (they were once filled in).
+    for (int i = 0; i < 2; ++i) {
+        std::optional<NewFile> file =
+            folder.createNumbered(QStringLiteral("%2 of %1%3.txt"), &error);
+        ASSERT_TRUE(file) << error.toStdString();
+        file->keep();
+        names << QFileInfo(file->path()).fileName();
+    }
+    EXPECT_EQ(names.mid(6),
+              (QStringList{QStringLiteral("%2 of %1%3.txt"), QStringLiteral("%2 of %1%3(1).txt")}));
+
     TargetFolder again(dir.path());
     std::optional<NewFile> gap = again.createNumbered(QStringLiteral("a.txt"), &error);
     ASSERT_TRUE(gap) << error.toStdString();
