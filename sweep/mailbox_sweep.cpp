@@ -29,9 +29,11 @@ QString asciiLower(const QString& text)
     return result;
 }
 
-bool isImagePath(const QString& path)
+// Only the attachment's own name counts: a folder named "x.png" makes no file an image.
+bool isImageFile(const QString& path)
 {
-    return path.contains(u".gif"_s) || path.contains(u".png"_s) || path.contains(u".jpg"_s);
+    const QString name = QFileInfo(path).fileName();
+    return name.contains(u".gif"_s) || name.contains(u".png"_s) || name.contains(u".jpg"_s);
 }
 
 [[noreturn]] void fail(const QString& description)
@@ -133,7 +135,7 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
             sender = value;
         } else if (name == u"File:") {
             attachments.append(value);
-            if (!nonImage && !isImagePath(value))
+            if (!nonImage && !isImageFile(value))
                 nonImage = true;
         }
     }
@@ -150,7 +152,8 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
         // extension) and are then removed as well: nothing stays in the folder.
         for (QString& attachment : attachments) {
             const QString stamp = dateText(m_hooks.now()).remove(u' ').remove(u'/').remove(u':');
-            const QString extension = attachment.mid(attachment.lastIndexOf(u'.') + 1);
+            const QString name = QFileInfo(attachment).fileName();
+            const QString extension = name.mid(name.lastIndexOf(u'.') + 1);
             const QString newName = stamp + Angou(7).toString() + u"."_s + extension;
             const QString renamed = QFileInfo(attachment).dir().filePath(newName);
             if (QFileInfo::exists(renamed) || !QFile::rename(attachment, renamed)) {

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -221,6 +222,25 @@ TEST_F(Sweep, AttachmentsNeverStayInTheFolder)
         EXPECT_EQ(sweepAt(1), mail::StateDeletePending) << row.situation;
         EXPECT_TRUE(leftInTemp().isEmpty())
             << row.situation << ": " << leftInTemp().join(u',').toStdString();
+    }
+}
+
+// The program may live in a folder whose name looks like an image: only the attachment's own
+// name makes it an image, and an image keeps its own extension.
+TEST_F(Sweep, AFolderNamedLikeAnImageMakesNoAttachmentAnImage)
+{
+    QTemporaryDir root;
+    const QString folder = root.filePath(u"box.png"_s);
+    ASSERT_TRUE(QDir().mkpath(folder + u"/temp"_s));
+    mail::MailboxSweep inImageFolder(library, {.folder = [&] { return folder; }, .statusLine = {}});
+    block({u"spam@x.jp"_s});
+    for (const QStringList& names :
+         {QStringList{u"notes"_s}, QStringList{u"a.jpg"_s, u"b.gif"_s}}) {
+        library.messages[1] = {QStringList{u"From: <spam@x.jp>"_s}, names, {}};
+        counters.mail_no = 1;
+        EXPECT_EQ(inImageFolder.mail_koi2(counters, kAccount), mail::StateDeletePending)
+            << names.join(u',').toStdString();
+        EXPECT_TRUE(QDir(folder + u"/temp"_s).isEmpty()) << names.join(u',').toStdString();
     }
 }
 
