@@ -43,6 +43,10 @@ public:
 
     // The outcome of the last RcvMail call.
     virtual CallStatus lastStatus() const = 0;
+
+    // Why the last ReadMail gave nothing; after one that gave lines, which attachments it
+    // did not save and why (empty when it saved them all).
+    virtual QString lastReadError() const = 0;
 };
 
 } // namespace mail

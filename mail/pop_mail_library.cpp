@@ -361,7 +361,7 @@ MailResult PopMailLibrary::ReadMail(const QString& file, const QString& options,
 {
     Q_UNUSED(options); // the sweep always passes ""
     MessageReadResult result = readMessageFile(file, folder);
-    m_lastReadError = result.error;
+    m_lastReadError = result.lines ? result.unsaved : result.error;
     return result.lines;
 }
 

@@ -56,9 +56,9 @@ public:
                         const QString& folder) override;
     CallStatus lastStatus() const override;
 
+    QString lastReadError() const override { return m_lastReadError; }
+
     DeleteOutcome lastDeleteOutcome() const { return m_lastDeleteOutcome; }
-    // Why the last ReadMail gave nothing; empty after a ReadMail that gave lines.
-    QString lastReadError() const { return m_lastReadError; }
 
 private:
     // The message the last SAVE handed to the sweep: the only one a DELE may delete.

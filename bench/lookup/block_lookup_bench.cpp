@@ -46,6 +46,7 @@ public:
         return QStringList{u"From:"_s + sender};
     }
     mail::CallStatus lastStatus() const override { return {}; }
+    QString lastReadError() const override { return {}; }
 };
 
 double drain(store::Connection& connection, const QString& statement)

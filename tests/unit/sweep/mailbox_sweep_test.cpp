@@ -58,7 +58,9 @@ public:
                               const QString& folder) override
     {
         EXPECT_TRUE(options.isEmpty());
-        const FakeMessage& message = messages.at(m_saved.at(file));
+        const int number = m_saved.at(file);
+        const FakeMessage& message = messages.at(number);
+        m_readError = readErrors[number];
         if (!message.lines)
             return std::nullopt;
         QStringList lines = *message.lines;
@@ -74,8 +76,10 @@ public:
     }
 
     mail::CallStatus lastStatus() const override { return m_status; }
+    QString lastReadError() const override { return m_readError; }
 
     std::map<int, FakeMessage> messages;
+    std::map<int, QString> readErrors; // why a message cannot be read, or what was not saved
     int emptyArrayAt = -1;
     mail::MailResult deleteAnswer;
     mail::CallStatus nextStatus;
@@ -83,6 +87,7 @@ public:
 
 private:
     mail::CallStatus m_status;
+    QString m_readError;
     std::map<QString, int> m_saved;
 };
 
