@@ -42,6 +42,7 @@ public:
         Deleted,           // the judged message was deleted (and QUIT confirmed it)
         NothingJudged,     // the last SAVE did not hand over this message: nothing deleted
         JudgedMessageGone, // the judged message is no longer on the server: nothing deleted
+        UidNotUnique,      // the server lists the judged UID more than once: nothing deleted
     };
 
     // The largest number sent to a server. POP3 servers count messages in 32 bits at most,
