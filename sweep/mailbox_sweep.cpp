@@ -57,6 +57,20 @@ MailboxSweep::MailboxSweep(MailLibrary& library, Hooks hooks)
 {
 }
 
+int MailboxSweep::Strikes::add(const Account& account, const QByteArray& failed,
+                               const QString& description)
+{
+    if (!hit(account, failed, 1))
+        *this = Strikes{account.server, account.user, failed, 0, {}};
+    why = description;
+    return ++count;
+}
+
+bool MailboxSweep::Strikes::hit(const Account& account, const QByteArray& other, int times) const
+{
+    return count >= times && uid == other && server == account.server && user == account.user;
+}
+
 void MailboxSweep::report(const CallStatus& status)
 {
     // A stopped step has nothing to say: the user stopped it.
@@ -65,7 +79,14 @@ void MailboxSweep::report(const CallStatus& status)
     if (status.kind == CallStatus::Kind::Failed)
         m_hooks.statusLine(u"受信エラー："_s + status.description);
     else
-        m_hooks.statusLine(QString());
+        m_hooks.statusLine(m_notice);
+}
+
+void MailboxSweep::notice(const QString& text)
+{
+    m_notice = text;
+    if (m_hooks.statusLine && !cancelled())
+        m_hooks.statusLine(m_notice);
 }
 
 qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
@@ -74,11 +95,30 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     const auto close = qScopeGuard([this] { DbClose(); });
     const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
 
+    // Notes about messages passed over belong to this pass through the mailbox.
+    if (counters.mail_no == 0)
+        m_notice.clear();
+
     const MailResult fetched =
         m_library.RcvMail(account.server, account.user, account.pass,
                           u"SAVE"_s + u" "_s + QString::number(counters.mail_no), mail_dir);
-    report(m_library.lastStatus());
+    const CallStatus status = m_library.lastStatus();
+    report(status);
     if (!fetched) {
+        // Only a failure while the server handled this very message counts towards passing
+        // it over; a server out of reach or a refused login passes nothing over.
+        if (status.kind == CallStatus::Kind::Failed && !status.uid.isEmpty() && !cancelled() &&
+            m_fetchFailures.add(account, status.uid, status.description) >=
+                kFetchFailuresToPassOver) {
+            notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて受信できなかった"
+                   u"ため、飛ばして次のメッセージに進みました。メッセージはサーバーに残って"
+                   u"います。最後の理由：%4"_s.arg(
+                       QString::number(counters.mail_no), QString::fromLatin1(status.uid),
+                       QString::number(m_fetchFailures.count), m_fetchFailures.why));
+            m_fetchFailures = {};
+            ++counters.mail_no;
+            return StateSweep;
+        }
         if (counters.mail_no == 0) {
             counters.mail_no = 1;
             counters.recv_count = 1;
@@ -92,6 +132,21 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
             QFile::remove(path);
         return StateIdle;
     }
+    m_fetchFailures = {};
+
+    // Its delete has failed too often: it is passed over instead of judged again.
+    if (m_deleteFailures.hit(account, status.uid, kDeleteFailuresToPassOver)) {
+        for (const QString& path : *fetched)
+            QFile::remove(path);
+        notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて削除できなかったため、"
+               u"飛ばして次のメッセージに進みました。メッセージはサーバーに残っています。"
+               u"最後の理由：%4"_s.arg(
+                   QString::number(counters.mail_no), QString::fromLatin1(status.uid),
+                   QString::number(m_deleteFailures.count), m_deleteFailures.why));
+        m_deleteFailures = {};
+        ++counters.mail_no;
+        return StateSweep;
+    }
 
     // One fetch gives one message; should it give more, each is judged on its own and the
     // last one read decides.
@@ -102,6 +157,14 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
             ++counters.recv_count;
             blocked = judged.blocked;
         }
+        const QString which = u"メッセージ %1（固有 ID「%2」）"_s.arg(
+            QString::number(counters.mail_no), QString::fromLatin1(status.uid));
+        if (!judged.read)
+            notice(u"受信エラー：%1はヘッダーを読めないため、判定せずに飛ばしました。メッセージは"
+                   u"サーバーに残っています。理由：%2"_s.arg(which, judged.readError));
+        else if (!judged.readError.isEmpty())
+            notice(u"受信エラー：%1は差出人で判定しましたが、添付ファイルをすべては保存できません"
+                   u"でした：%2"_s.arg(which, judged.readError));
     }
     if (blocked.value_or(false))
         return StateDeletePending;
@@ -121,7 +184,7 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
 
     const MailResult lines = m_library.ReadMail(path, QString(), mail_dir);
     if (!lines)
-        return {};
+        return {false, false, m_library.lastReadError()};
 
     QString sender;
     bool nonImage = false;
@@ -167,6 +230,7 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
     Judged judged;
     judged.read = true;
     judged.blocked = isBlocked(sender);
+    judged.readError = m_library.lastReadError();
     removeFile(path);
     for (const QString& attachment : attachments)
         removeFile(attachment);
@@ -206,7 +270,26 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
     const MailResult result =
         m_library.RcvMail(account.server, account.user, account.pass,
                           u"DELE "_s + QString::number(counters.mail_no), mail_dir);
-    report(m_library.lastStatus());
+    const CallStatus status = m_library.lastStatus();
+    if (status.kind != CallStatus::Kind::Cancelled && !cancelled() && !status.uid.isEmpty()) {
+        if (!status.uidNotFound) {
+            m_vanished = {};
+        } else if (m_vanished.add(account, {}, {}) >= kVanishedUidsToStop) {
+            // Each session names the judged message by a UID the next one does not know: no
+            // delete can be sure to hit the message that was judged.
+            m_vanished = {};
+            fail(u"サーバー %1 では、判定したメッセージの固有 ID（UIDL）が %2 回続けて次の接続"
+                 u"で見つかりませんでした。このサーバーは接続のたびに固有 ID を変えるため、判定"
+                 u"したメッセージを確実に見分けられず、安全に削除できません。別のメッセージを"
+                 u"削除しないよう、巡回を止めました。"_s.arg(account.server,
+                                                             QString::number(kVanishedUidsToStop)));
+        }
+        if (status.kind == CallStatus::Kind::Failed)
+            m_deleteFailures.add(account, status.uid, status.description);
+        else if (!status.uidNotFound)
+            m_deleteFailures = {};
+    }
+    report(status);
     return result ? StateDeletePending : StateSweep;
 }
 
