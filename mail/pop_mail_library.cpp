@@ -211,8 +211,8 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
 
     PopSession session(PopSession::Settings{
         *server.address, user.toUtf8(), pass.toUtf8(), m_options.caFile, m_options.connectTimeout,
-        m_options.stallTimeout, PopSession::Clock::now() + m_options.saveTimeout,
-        m_options.cancel.get()});
+        m_options.stallTimeout, std::nullopt, m_options.cancel.get(), m_options.progressRate,
+        m_options.progressWindow});
     const QString noSuchMessage =
         u"サーバー %1 にメッセージ %2 はありません。"_s.arg(session.serverName(), numberText);
 

@@ -237,13 +237,13 @@ std::vector<Row> rows()
                  3});
     // 8. Trickling server.
     r.push_back(
-        {"RETR body at four bytes a second: the whole call's bound ends it",
+        {"RETR body at four bytes a second: the progress bound ends it",
          {{.at = Point::Retr, .session = 1, .reply = retrHead(), .slow = junk, .interval = 250ms}},
          Step::Save,
-         2500ms,
-         4500ms,
+         1800ms,
+         3500ms,
          true,
-         {u"3 秒"_s, u"制限時間"_s}});
+         {u"2 秒間"_s, u"毎秒 1 KB"_s}});
     r.push_back({"greeting at four bytes a second",
                  {{.at = Point::Greeting,
                    .session = 1,
@@ -548,7 +548,7 @@ TEST(SweepServerFaults, aMessageThatNeverEndsIsStoppedAtTheLargestSize)
     endless.then = Then::Silence;
     server.setFaults({endless});
     mail::PopOptions options = shortBounds();
-    options.saveTimeout = 20s; // the size, not the time, must end it
+    options.progressWindow = 20s; // the size, not the rate, must end it
     options.largestMessage = 4 * 1024 * 1024;
     SweepRig rig(options);
     rig.block({kBlockedEntry});
