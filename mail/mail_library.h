@@ -21,6 +21,16 @@ struct CallStatus {
     Kind kind = Kind::Ok;
     // What happened, in Japanese, so that a person can act on it; empty when Ok.
     QString description;
+    // The UID of the message the call worked on, once the server had named it after the
+    // login (SAVE n: the reply to UIDL n; DELE: the judged message's). A failure that carries
+    // it happened while the server was handling that message (RETR refused or cut off, a
+    // delete refused or not committed); a failure before that, or of this computer (a full
+    // disk), carries none.
+    QByteArray uid{};
+    // DELE: the judged message was nowhere in the server's listing although the mailbox still
+    // holds a message at its number: another reader removed it, or the server gives its
+    // messages new UIDs in every session.
+    bool uidNotFound = false;
 };
 
 // What the last DELE did on the server.
@@ -30,6 +40,7 @@ enum class DeleteOutcome {
     MaybeDeleted,      // QUIT went out but its reply never came: the server may have deleted it
     NothingJudged,     // the last SAVE did not hand over this message: nothing deleted
     JudgedMessageGone, // the judged message is no longer on the server: nothing deleted
+    UidNotUnique,      // the server lists the judged UID more than once: nothing deleted
 };
 
 // The two calls the sweep makes, as the sweep sees them. The real one is PopMailLibrary;
@@ -55,6 +66,9 @@ public:
 
     // What the last RcvMail call did on the server when it was a DELE; None otherwise.
     virtual DeleteOutcome lastDeleteOutcome() const = 0;
+    // Why the last ReadMail gave nothing; after one that gave lines, which attachments it
+    // did not save and why (empty when it saved them all).
+    virtual QString lastReadError() const = 0;
 };
 
 } // namespace mail

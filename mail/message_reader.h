@@ -11,10 +11,17 @@ struct MessageReadResult {
     MailResult lines; // "From:" + value (when the message has a From header), then
                       // "File:" + path for each attachment saved
     QString error;    // set when lines is empty
+    // Set when lines were given but not every attachment was saved: what was left out and why
+    // (too many, a full disk, a part too deep or too large to look into).
+    QString unsaved;
 };
 
-// Reads a message file in place (its parts stay on disk, so memory does not grow with the
-// message) and saves each attachment into folder. folder may carry the sweep's ">" marker.
+// Reads a message file in place and saves its attachments into folder (which may carry the
+// sweep's ">" marker). Memory stays bounded whatever the message holds: the parts are found
+// by one pass over the file, only one part's header block is parsed at a time, contents are
+// copied from the file as they are decoded, and a message with more parts or attachments
+// than any mail needs is looked into only up to those bounds. The sender comes first: a
+// message whose header can be read always gives its "From:" line.
 MessageReadResult readMessageFile(const QString& file, const QString& folder);
 
 // What a list of saved messages shows of one: its sender and subject, decoded the way the

@@ -20,6 +20,7 @@ namespace {
 constexpr qsizetype kWriteBufferBytes = 64 * 1024;
 const QString kSavedMessagePrefix = u"mail-"_s;
 const QString kSavedMessageSuffix = u".eml"_s;
+constexpr qint64 kMaxListingBytes = 64 * 1024 * 1024;
 
 struct ParsedCommand {
     enum class Verb { Save, Delete } verb = Verb::Save;
@@ -64,20 +65,67 @@ std::optional<QByteArray> uidFromReply(const QByteArray& line, int number)
     return parts[2];
 }
 
-// The message number of uid in a full UIDL listing ("n uid" per line).
-std::optional<int> numberOfUid(const QByteArray& listing, const QByteArray& uid)
-{
-    for (const QByteArray& rawLine : listing.split('\n')) {
-        const QList<QByteArray> parts = rawLine.simplified().split(' ');
-        if (parts.size() >= 2 && parts[1] == uid) {
-            bool ok = false;
-            const int number = parts[0].toInt(&ok);
-            if (ok && number > 0)
-                return number;
+// Where a full UIDL listing ("n uid" per line) shows one UID, read as the listing arrives:
+// a mailbox of any size costs one line of memory.
+class UidListing {
+public:
+    UidListing(QByteArray uid, int number) : m_uid(std::move(uid)), m_number(number) {}
+
+    // Takes the next piece of the listing; false when it is longer than any mailbox's.
+    bool add(const char* data, size_t size)
+    {
+        m_total += static_cast<qint64>(size);
+        if (m_total > kMaxListingBytes)
+            return false;
+        for (const char* end = data + size; data < end;) {
+            const char* newline =
+                static_cast<const char*>(std::memchr(data, '\n', static_cast<size_t>(end - data)));
+            const char* stop = newline ? newline : end;
+            // A UIDL line is short; what is past any UID's length cannot change the verdict.
+            const qsizetype room = kLongestLine - m_line.size();
+            m_line.append(data, static_cast<qsizetype>(std::min<qint64>(stop - data, room)));
+            if (newline)
+                takeLine();
+            data = newline ? newline + 1 : end;
+        }
+        return true;
+    }
+    void finish() { takeLine(); }
+
+    // The numbers the UID stands at (at most a few are kept).
+    const QList<int>& numbers() const { return m_numbers; }
+    int count() const { return m_count; }
+    // The listing holds a message at the number the UID was judged at.
+    bool numberStillTaken() const { return m_numberTaken; }
+
+private:
+    static constexpr qsizetype kLongestLine = 200;
+
+    void takeLine()
+    {
+        const QList<QByteArray> parts = m_line.simplified().split(' ');
+        m_line.clear();
+        bool ok = false;
+        const int number = parts.size() >= 2 ? parts[0].toInt(&ok) : 0;
+        if (!ok || number <= 0)
+            return;
+        if (number == m_number)
+            m_numberTaken = true;
+        if (parts[1] == m_uid) {
+            if (m_numbers.size() < 10)
+                m_numbers << number;
+            ++m_count;
         }
     }
-    return std::nullopt;
-}
+
+    QByteArray m_uid;
+    int m_number;
+    QByteArray m_line;
+    qint64 m_total = 0;
+    QList<int> m_numbers;
+    int m_count = 0;
+    bool m_numberTaken = false;
+};
 
 bool hasControlCharacter(const QString& text)
 {
@@ -97,8 +145,6 @@ std::optional<qint64> announcedSize(const QByteArray& line)
     }
     return std::nullopt;
 }
-
-constexpr qsizetype kMaxListingBytes = 64 * 1024 * 1024;
 
 QString cannotWrite(const QString& path, int error)
 {
@@ -172,8 +218,8 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
 
     PopSession session(PopSession::Settings{
         *server.address, user.toUtf8(), pass.toUtf8(), m_options.caFile, m_options.connectTimeout,
-        m_options.stallTimeout, PopSession::Clock::now() + m_options.saveTimeout,
-        m_options.cancel.get()});
+        m_options.stallTimeout, std::nullopt, m_options.cancel.get(), m_options.progressRate,
+        m_options.progressWindow});
     const QString noSuchMessage =
         u"サーバー %1 にメッセージ %2 はありません。"_s.arg(session.serverName(), numberText);
 
@@ -209,6 +255,13 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
                     u"ました。このプログラムには UIDL に対応した POP3 サーバーが必要です。"_s.arg(
                         session.serverName(), numberText,
                         session.shownText(QString::fromUtf8(uidReply.line))));
+
+    // From here on the server has named the message: a failure on its side is that message's.
+    const auto failOnMessage = [&](const QString& description) {
+        fail(CallStatus::Kind::Failed, description);
+        m_status.uid = *uid;
+        return MailResult{};
+    };
 
     QString error;
     std::optional<NewFile> file =
@@ -246,40 +299,46 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
         session.retrieve(*number, sink, PopSession::Connection::Same, true);
     if (!retr.ok()) {
         if (tooLarge)
-            return fail(CallStatus::Kind::Failed,
-                        u"サーバー %1 のメッセージ %2 が %3 MB を超えても終わらないため、受信を"
-                        u"中止しました。サーバーが正しく動いているか確認してください。"_s
-                            .arg(session.serverName(), numberText)
-                            .arg(m_options.largestMessage >> 20));
+            return failOnMessage(
+                u"サーバー %1 のメッセージ %2 が %3 MB を超えても終わらないため、受信を"
+                u"中止しました。サーバーが正しく動いているか確認してください。"_s
+                    .arg(session.serverName(), numberText)
+                    .arg(m_options.largestMessage >> 20));
         if (writeErrno != 0)
             return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), writeErrno));
+        // The same session has just given the message's UID: "-ERR" is a refusal, not the
+        // end of the mailbox.
         if (retr.code == CURLE_WEIRD_SERVER_REPLY && retr.serverSaidErr())
-            return fail(CallStatus::Kind::NoSuchMessage, noSuchMessage);
-        return fail(CallStatus::Kind::Failed, session.describeFailure(retr));
+            return failOnMessage(
+                u"サーバー %1 がメッセージ %2 の受信を断りました（「%3」）。"_s.arg(
+                    session.serverName(), numberText,
+                    session.shownText(QString::fromUtf8(retr.line))));
+        return failOnMessage(session.describeFailure(retr));
     }
     // Curl ends a transfer quietly when the server closes early; the size the server
     // announced catches a message cut short.
     const std::optional<qint64> size = announcedSize(retr.line);
     if (size && written < *size)
-        return fail(CallStatus::Kind::Failed,
-                    u"サーバー %1 からメッセージ %2 が途中までしか届きませんでした（%4 バイト中 "
-                    u"%3 バイト）。しばらくしてからもう一度試してください。"_s
-                        .arg(session.serverName(), numberText)
-                        .arg(written)
-                        .arg(*size));
+        return failOnMessage(
+            u"サーバー %1 からメッセージ %2 が途中までしか届きませんでした（%4 バイト中 "
+            u"%3 バイト）。しばらくしてからもう一度試してください。"_s
+                .arg(session.serverName(), numberText)
+                .arg(written)
+                .arg(*size));
     // Without a size, only the reply to the QUIT that follows the message shows that the
     // connection lasted to the message's end. A part of a message is never judged.
     if (!size && !session.quitReply())
-        return fail(CallStatus::Kind::Failed,
-                    u"サーバー %1 との接続がメッセージ %2 の途中で切れたため、最後まで受け取れ"
-                    u"ませんでした。しばらくしてからもう一度試してください。"_s.arg(
-                        session.serverName(), numberText));
+        return failOnMessage(
+            u"サーバー %1 との接続がメッセージ %2 の途中で切れたため、最後まで受け取れ"
+            u"ませんでした。しばらくしてからもう一度試してください。"_s.arg(session.serverName(),
+                                                                            numberText));
     if (!flush())
         return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), writeErrno));
     if (!file->closeFile())
         return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), errno));
     file->keep();
     m_judged = JudgedMessage{server.address->canonical(), user, *number, *uid};
+    m_status.uid = *uid;
     return QStringList{file->path()};
 }
 
@@ -305,37 +364,44 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
         m_options.stallTimeout, PopSession::Clock::now() + m_options.deleteTimeout,
         m_options.cancel.get()});
 
-    const QByteArray uidl = "UIDL " + QByteArray::number(number);
-    const PopSession::Reply uidReply = session.command(uidl, PopSession::Connection::Any, false);
-    std::optional<int> target;
-    if (uidReply.ok()) {
-        if (uidFromReply(uidReply.line, number) == judgedUid)
-            target = number;
-    } else if (!(uidReply.code == CURLE_WEIRD_SERVER_REPLY && uidReply.serverSaidErr())) {
-        return fail(CallStatus::Kind::Failed, session.describeFailure(uidReply));
+    // The whole listing, before every delete: only the listing shows whether the judged UID
+    // still stands for one message and where (another mail reader may have removed messages
+    // since the judgement, and a faulty server may give two messages one UID). The DELE below
+    // must run on the connection the listing came from.
+    UidListing listing(judgedUid, number);
+    const PopSession::Sink collect = [&](const char* data, size_t size) {
+        return listing.add(data, size);
+    };
+    const PopSession::Reply list =
+        session.listing("UIDL", collect, PopSession::Connection::Any, false);
+    if (!list.ok()) {
+        fail(CallStatus::Kind::Failed, session.describeFailure(list));
+        if (list.commandSent)
+            m_status.uid = judgedUid;
+        return std::nullopt;
     }
-
-    if (!target) {
-        // Another mail reader removed messages since the judgement and the numbers moved:
-        // look the judged message up by its UID. The DELE below must then run on the
-        // connection this listing came from.
-        QByteArray listing;
-        const PopSession::Sink collect = [&](const char* data, size_t size) {
-            if (listing.size() + static_cast<qsizetype>(size) > kMaxListingBytes)
-                return false;
-            listing.append(data, static_cast<qsizetype>(size));
-            return true;
-        };
-        const PopSession::Reply list =
-            session.listing("UIDL", collect, PopSession::Connection::Any, false);
-        if (!list.ok())
-            return fail(CallStatus::Kind::Failed, session.describeFailure(list));
-        target = numberOfUid(listing, judgedUid);
-        if (!target) {
-            m_lastDeleteOutcome = DeleteOutcome::JudgedMessageGone;
-            return std::nullopt;
-        }
+    listing.finish();
+    m_status.uid = judgedUid;
+    if (listing.count() == 0) {
+        m_lastDeleteOutcome = DeleteOutcome::JudgedMessageGone;
+        m_status.uidNotFound = listing.numberStillTaken();
+        return std::nullopt;
     }
+    if (listing.count() > 1) {
+        QStringList numbers;
+        for (const int n : listing.numbers())
+            numbers << QString::number(n);
+        m_lastDeleteOutcome = DeleteOutcome::UidNotUnique;
+        fail(CallStatus::Kind::Failed,
+             u"サーバー %1 の一覧では、判定したメッセージの固有 ID「%2」が %3 件のメッセージ"
+             u"（番号 %4）に付いています。どれが判定したメッセージか確かめられないため、何も"
+             u"削除しませんでした。サーバーの管理者に連絡してください。"_s.arg(
+                 session.serverName(), session.shownText(QString::fromLatin1(judgedUid)),
+                 QString::number(listing.count()), numbers.join(u"、"_s)));
+        m_status.uid = judgedUid;
+        return std::nullopt;
+    }
+    const std::optional<int> target = listing.numbers().front();
 
     const QByteArray dele = "DELE " + QByteArray::number(*target);
     const PopSession::Reply deleted = session.command(dele, PopSession::Connection::Same, true);
@@ -344,24 +410,30 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
     if (!deleted.serverSaidErr() && session.quitSent() && !session.quitReply())
         m_lastDeleteOutcome = DeleteOutcome::MaybeDeleted;
     if (!deleted.ok()) {
+        const auto failed = [&](const QString& description) {
+            fail(CallStatus::Kind::Failed, description);
+            m_status.uid = judgedUid;
+            return MailResult{};
+        };
         if (deleted.code == CURLE_WEIRD_SERVER_REPLY && deleted.serverSaidErr())
-            return fail(CallStatus::Kind::Failed,
-                        u"サーバー %1 がメッセージ %2 の削除を断りました（「%3」）。メッセージは"
-                        u"サーバーに残っています。"_s.arg(
-                            session.serverName(), QString::number(*target),
-                            session.shownText(QString::fromUtf8(deleted.line))));
-        return fail(CallStatus::Kind::Failed, session.describeFailure(deleted));
+            return failed(u"サーバー %1 がメッセージ %2 の削除を断りました（「%3」）。メッセージは"
+                          u"サーバーに残っています。"_s.arg(
+                              session.serverName(), QString::number(*target),
+                              session.shownText(QString::fromUtf8(deleted.line))));
+        return failed(session.describeFailure(deleted));
     }
     // The server only removes the message when the session ends with QUIT.
     const std::optional<QByteArray> quit = session.quitReply();
     if (!quit || !quit->startsWith("+OK")) {
         const QString reply = quit ? session.shownText(QString::fromUtf8(*quit)) : QString();
-        return fail(CallStatus::Kind::Failed,
-                    u"サーバー %1 はメッセージ %2 の削除を受け付けましたが、接続の終わり（QUIT）"
-                    u"で削除を確定しませんでした（%3）。メッセージはサーバーに残っている可能性"
-                    u"があります。"_s.arg(session.serverName())
-                        .arg(*target)
-                        .arg(reply.isEmpty() ? u"応答なし"_s : u"「%1」"_s.arg(reply)));
+        fail(CallStatus::Kind::Failed,
+             u"サーバー %1 はメッセージ %2 の削除を受け付けましたが、接続の終わり（QUIT）"
+             u"で削除を確定しませんでした（%3）。メッセージはサーバーに残っている可能性"
+             u"があります。"_s.arg(session.serverName())
+                 .arg(*target)
+                 .arg(reply.isEmpty() ? u"応答なし"_s : u"「%1」"_s.arg(reply)));
+        m_status.uid = judgedUid;
+        return std::nullopt;
     }
     m_lastDeleteOutcome = DeleteOutcome::Deleted;
     return std::nullopt;
@@ -372,7 +444,7 @@ MailResult PopMailLibrary::ReadMail(const QString& file, const QString& options,
 {
     Q_UNUSED(options); // the sweep always passes ""
     MessageReadResult result = readMessageFile(file, folder);
-    m_lastReadError = result.error;
+    m_lastReadError = result.lines ? result.unsaved : result.error;
     return result.lines;
 }
 

@@ -17,10 +17,15 @@ namespace mail {
 struct PopOptions {
     std::chrono::milliseconds connectTimeout{10'000}; // TCP + TLS + greeting + login
     std::chrono::milliseconds stallTimeout{20'000};   // no byte from the server for this long
-    std::chrono::milliseconds saveTimeout{120'000};   // a whole SAVE call
     std::chrono::milliseconds deleteTimeout{30'000};  // a whole DELE call
+    // A SAVE has no bound on its whole length (the steps run beside the window, and stop
+    // ends them at once): a message goes on while it arrives at progressRate bytes a second
+    // or more, on average over any progressWindow, so that a slow line still gets its mail
+    // judged while a trickling server is cut off.
+    qint64 progressRate = 1024;
+    std::chrono::milliseconds progressWindow{60'000};
     // A message still coming past this many bytes is refused: no mail system sends one this
-    // large, and a server that goes on sending would fill the disk within the call's bound.
+    // large, and a server that goes on sending would fill the disk.
     qint64 largestMessage = qint64{1} << 30;
     QString caFile; // certificate authorities to trust instead of the system's; empty: system
     // Raised from another thread, it ends the call in progress at once (nothing committed).
@@ -55,8 +60,7 @@ public:
     CallStatus lastStatus() const override;
 
     DeleteOutcome lastDeleteOutcome() const override { return m_lastDeleteOutcome; }
-    // Why the last ReadMail gave nothing; empty after a ReadMail that gave lines.
-    QString lastReadError() const { return m_lastReadError; }
+    QString lastReadError() const override { return m_lastReadError; }
 
 private:
     // The message the last SAVE handed to the sweep: the only one a DELE may delete.

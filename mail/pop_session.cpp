@@ -3,6 +3,7 @@
 #include "header_text.h"
 
 #include <algorithm>
+#include <deque>
 
 namespace mail {
 
@@ -53,6 +54,49 @@ QByteArray redactedCommand(const QByteArray& line)
     return "(login data)";
 }
 
+// Watches a reply's body arrive: too slow when less than rate × window came in a window.
+class ProgressWatch {
+public:
+    ProgressWatch(qint64 bytesPerSecond, std::chrono::milliseconds window)
+        : m_rate(bytesPerSecond), m_window(window)
+    {
+    }
+
+    // bytes: the body's bytes so far.
+    bool tooSlow(PopSession::Clock::time_point now, qint64 bytes)
+    {
+        if (m_rate <= 0 || m_window.count() <= 0 || bytes == 0)
+            return false; // no bound, or the body has not begun: the stall bound watches
+        if (m_samples.empty() || now - m_samples.back().when >= kSampleEvery)
+            m_samples.push_back({now, bytes});
+        // The oldest sample kept is the last one at least a window old.
+        while (m_samples.size() >= 2 && m_samples[1].when <= now - m_window)
+            m_samples.pop_front();
+        const Sample& oldest = m_samples.front();
+        if (now - oldest.when < m_window)
+            return false;
+        const double seconds = std::chrono::duration<double>(now - oldest.when).count();
+        return static_cast<double>(bytes - oldest.bytes) < static_cast<double>(m_rate) * seconds;
+    }
+
+private:
+    static constexpr std::chrono::milliseconds kSampleEvery{250};
+    struct Sample {
+        PopSession::Clock::time_point when;
+        qint64 bytes = 0;
+    };
+    qint64 m_rate;
+    std::chrono::milliseconds m_window;
+    std::deque<Sample> m_samples;
+};
+
+// A rate as a person reads it: "1 KB", "300 バイト".
+QString rateText(qint64 bytesPerSecond)
+{
+    return bytesPerSecond % 1024 == 0 ? u"%1 KB"_s.arg(bytesPerSecond / 1024)
+                                      : u"%1 バイト"_s.arg(bytesPerSecond);
+}
+
 } // namespace
 
 PopSession::PopSession(Settings settings) : m_settings(std::move(settings))
@@ -95,8 +139,11 @@ PopSession::Reply PopSession::perform(const QByteArray& url, const char* customR
         reply.code = CURLE_ABORTED_BY_CALLBACK;
         return reply;
     }
-    const auto remaining =
-        std::chrono::duration_cast<std::chrono::milliseconds>(m_settings.deadline - Clock::now());
+    // Without a deadline only the connection's own bounds apply.
+    const auto remaining = m_settings.deadline
+                               ? std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     *m_settings.deadline - Clock::now())
+                               : m_settings.connectTimeout;
     if (remaining.count() <= 0) {
         reply.code = CURLE_OPERATION_TIMEDOUT;
         return reply;
@@ -131,7 +178,8 @@ PopSession::Reply PopSession::perform(const QByteArray& url, const char* customR
 
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(std::min(m_settings.connectTimeout, remaining).count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(remaining.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS,
+                     m_settings.deadline ? static_cast<long>(remaining.count()) : 0L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, ceilSeconds(m_settings.stallTimeout));
     curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, ceilSeconds(m_settings.stallTimeout));
@@ -151,6 +199,7 @@ PopSession::Reply PopSession::perform(const QByteArray& url, const char* customR
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, last ? 1L : 0L);
 
     reply.code = transfer();
+    reply.tooSlow = m_tooSlow;
     m_sink = nullptr;
     reply.curlMessage = QString::fromUtf8(m_errorBuffer).trimmed();
 
@@ -189,12 +238,21 @@ CURLcode PopSession::transfer()
     CURL* h = m_curl.get();
     if (curl_multi_add_handle(multi, h) != CURLM_OK)
         return CURLE_FAILED_INIT;
+    m_bodyBytes = 0;
+    m_tooSlow = false;
+    ProgressWatch progress(m_settings.progressRate, m_settings.progressWindow);
     CURLcode result = CURLE_FAILED_INIT;
     for (;;) {
         // Taken out of the multi handle in the middle of its transfer, the easy handle's
         // connection is closed as a dead one: no QUIT, so a DELE already sent is not committed.
         if (cancelled()) {
             result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        // Dropped the same way: a message that no longer comes at a reasonable rate.
+        if (progress.tooSlow(Clock::now(), m_bodyBytes)) {
+            m_tooSlow = true;
+            result = CURLE_OPERATION_TIMEDOUT;
             break;
         }
         int running = 0;
@@ -277,6 +335,7 @@ size_t PopSession::writeCallback(char* data, size_t size, size_t count, void* se
 {
     auto* session = static_cast<PopSession*>(self);
     const size_t bytes = size * count;
+    session->m_bodyBytes += static_cast<qint64>(bytes);
     if (!session->m_sink || !*session->m_sink)
         return bytes; // a one-line command has no body to keep
     return (*session->m_sink)(data, bytes) ? bytes : 0;
@@ -335,13 +394,18 @@ QString PopSession::describeFailure(const Reply& reply) const
         return u"サーバー %1 に接続できません%2。サーバーアドレスとポートを確認してください。"_s
             .arg(where, detail);
     case CURLE_OPERATION_TIMEDOUT: {
+        if (reply.tooSlow)
+            return u"サーバー %1 からの受信が %2 秒間の平均で毎秒 %3 を下回ったため中止しました"
+                   u"。回線が非常に混んでいる可能性があります。しばらくしてからもう一度試して"
+                   u"ください。"_s.arg(where, wholeSeconds(m_settings.progressWindow),
+                                       rateText(m_settings.progressRate));
         const Clock::time_point now = Clock::now();
-        if (now + kDeadlineSlack >= m_settings.deadline)
+        if (m_settings.deadline && now + kDeadlineSlack >= *m_settings.deadline)
             return u"サーバー %1 とのやり取りが制限時間の %2 秒以内に終わらなかったため中止"
                    u"しました%3。回線が混んでいる可能性があります。しばらくしてからもう一度"
                    u"試してください。"_s.arg(where)
                        .arg(wholeSeconds(std::chrono::duration_cast<std::chrono::milliseconds>(
-                           m_settings.deadline - m_started)))
+                           *m_settings.deadline - m_started)))
                        .arg(detail);
         if (!reply.commandSent)
             return u"サーバー %1 から %2 秒間応答がありません%3。接続とログインを完了できません"

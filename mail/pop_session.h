@@ -30,10 +30,16 @@ public:
         QString caFile; // empty: the system's certificate store
         std::chrono::milliseconds connectTimeout{0};
         std::chrono::milliseconds stallTimeout{0};
-        Clock::time_point deadline; // the whole call ends by then, whatever it is doing
+        // The whole call ends by then, whatever it is doing. Nothing: no such bound (a fetch,
+        // which the stall bound and the progress bound keep moving instead).
+        std::optional<Clock::time_point> deadline;
         // When raised, the transfer in progress ends at once and no command goes out; the
         // connection is dropped without QUIT. May be null.
         const CancelFlag* cancel = nullptr;
+        // Once a reply's body has begun, it must go on arriving at progressRate bytes a second
+        // or more, on average over any progressWindow. A rate of 0: no such bound.
+        qint64 progressRate = 0;
+        std::chrono::milliseconds progressWindow{0};
     };
 
     // Receives the body of a multi-line reply piece by piece; false stops the transfer.
@@ -51,6 +57,7 @@ public:
         bool connectionChanged = false; // refused: the connection had been replaced
         bool commandSent = false;       // the login was over and the command went out
         QByteArray loginRefusal;        // the server's "-ERR" line to the login, if any
+        bool tooSlow = false;           // the body came slower than the progress bound allows
         bool ok() const { return code == CURLE_OK && !connectionChanged; }
         bool serverSaidErr() const { return line.startsWith("-ERR"); }
     };
@@ -114,6 +121,8 @@ private:
     std::vector<Exchange> m_transcript;
     size_t m_performStart = 0; // first exchange of the current command
     const Sink* m_sink = nullptr;
+    qint64 m_bodyBytes = 0; // of the current command's reply
+    bool m_tooSlow = false;
     long m_localPort = -1;    // local port of the connection in use: identifies it
     long m_requiredPort = -1; // when set, a command may only go out on this connection
     bool m_prereqRefused = false;

@@ -134,8 +134,9 @@ std::optional<NewFile> TargetFolder::createNumbered(const QString& name, QString
     const QString base = dot > 0 ? name.left(dot) : name;
     const QString extension = dot > 0 ? name.mid(dot) : QString();
     for (int n = m_nextNumber.value(name, 0); n <= kMaxClashNumber; ++n) {
+        // Put together without arg(): a name holding "%1" or "%2" keeps them as written.
         const QString candidate =
-            n == 0 ? name : QStringLiteral("%1(%2)%3").arg(base).arg(n).arg(extension);
+            n == 0 ? name : base + u'(' + QString::number(n) + u')' + extension;
         int savedErrno = 0;
         if (auto file = createExact(candidate, &savedErrno)) {
             m_nextNumber.insert(name, n + 1);

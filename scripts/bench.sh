@@ -89,6 +89,8 @@ else
   echo "== P5 on a display skipped: xvfb-run is not installed"
 fi
 
+run P7 p7.log "$build/bench/reader/bench_reader"
+
 echo
 echo "== Results (detail above; logs in $logs)"
 {

@@ -29,9 +29,11 @@ QString asciiLower(const QString& text)
     return result;
 }
 
-bool isImagePath(const QString& path)
+// Only the attachment's own name counts: a folder named "x.png" makes no file an image.
+bool isImageFile(const QString& path)
 {
-    return path.contains(u".gif"_s) || path.contains(u".png"_s) || path.contains(u".jpg"_s);
+    const QString name = QFileInfo(path).fileName();
+    return name.contains(u".gif"_s) || name.contains(u".png"_s) || name.contains(u".jpg"_s);
 }
 
 [[noreturn]] void fail(const QString& description)
@@ -55,6 +57,20 @@ MailboxSweep::MailboxSweep(MailLibrary& library, Hooks hooks)
 {
 }
 
+int MailboxSweep::Strikes::add(const Account& account, const QByteArray& failed,
+                               const QString& description)
+{
+    if (!hit(account, failed, 1))
+        *this = Strikes{account.server, account.user, failed, 0, {}};
+    why = description;
+    return ++count;
+}
+
+bool MailboxSweep::Strikes::hit(const Account& account, const QByteArray& other, int times) const
+{
+    return count >= times && uid == other && server == account.server && user == account.user;
+}
+
 void MailboxSweep::report(const CallStatus& status)
 {
     // A stopped step has nothing to say: the user stopped it.
@@ -63,13 +79,21 @@ void MailboxSweep::report(const CallStatus& status)
     if (status.kind == CallStatus::Kind::Failed)
         m_hooks.statusLine(u"受信エラー："_s + status.description);
     else
-        m_hooks.statusLine(QString());
+        m_hooks.statusLine(m_notice);
+}
+
+void MailboxSweep::notice(const QString& text)
+{
+    m_notice = text;
+    if (m_hooks.statusLine && !cancelled())
+        m_hooks.statusLine(m_notice);
 }
 
 qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
 {
-    DbOpen();
-    const auto close = qScopeGuard([this] { DbClose(); });
+    // Opened first, so that a database that cannot be read stops the sweep before the server
+    // is asked for anything; released when the step ends.
+    const auto settings = store::openSettings();
     const QString mail_dir = u">"_s + QDir(m_hooks.folder()).filePath(u"temp"_s);
     // A copy whose delete never came (the sweep was stopped or reset in between) is no kept
     // message: the message is fetched and judged anew. (Copies left by an earlier run of the
@@ -77,11 +101,30 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     const QString staleError = dropPending();
     m_copyError.clear();
 
+    // Notes about messages passed over belong to this pass through the mailbox.
+    if (counters.mail_no == 0)
+        m_notice.clear();
+
     const MailResult fetched =
         m_library.RcvMail(account.server, account.user, account.pass,
                           u"SAVE"_s + u" "_s + QString::number(counters.mail_no), mail_dir);
-    report(m_library.lastStatus());
+    const CallStatus status = m_library.lastStatus();
+    report(status);
     if (!fetched) {
+        // Only a failure while the server handled this very message counts towards passing
+        // it over; a server out of reach or a refused login passes nothing over.
+        if (status.kind == CallStatus::Kind::Failed && !status.uid.isEmpty() && !cancelled() &&
+            m_fetchFailures.add(account, status.uid, status.description) >=
+                kFetchFailuresToPassOver) {
+            notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて受信できなかった"
+                   u"ため、飛ばして次のメッセージに進みました。メッセージはサーバーに残って"
+                   u"います。最後の理由：%4"_s.arg(
+                       QString::number(counters.mail_no), QString::fromLatin1(status.uid),
+                       QString::number(m_fetchFailures.count), m_fetchFailures.why));
+            m_fetchFailures = {};
+            ++counters.mail_no;
+            return StateSweep;
+        }
         if (counters.mail_no == 0) {
             counters.mail_no = 1;
             counters.recv_count = 1;
@@ -97,16 +140,40 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     }
     if (!staleError.isEmpty())
         showDeleteError(staleError);
+    m_fetchFailures = {};
+    m_judgedUid = status.uid;
+
+    // Its delete has failed too often: it is passed over instead of judged again.
+    if (m_deleteFailures.hit(account, status.uid, kDeleteFailuresToPassOver)) {
+        for (const QString& path : *fetched)
+            QFile::remove(path);
+        notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて削除できなかったため、"
+               u"飛ばして次のメッセージに進みました。メッセージはサーバーに残っています。"
+               u"最後の理由：%4"_s.arg(
+                   QString::number(counters.mail_no), QString::fromLatin1(status.uid),
+                   QString::number(m_deleteFailures.count), m_deleteFailures.why));
+        m_deleteFailures = {};
+        ++counters.mail_no;
+        return StateSweep;
+    }
 
     // One fetch gives one message; should it give more, each is judged on its own and the
     // last one read decides.
     std::optional<bool> blocked;
     for (const QString& path : *fetched) {
-        const Judged judged = judgeMessage(path, mail_dir);
+        const Judged judged = judgeMessage(*settings, path, mail_dir);
         if (judged.read) {
             ++counters.recv_count;
             blocked = judged.blocked;
         }
+        const QString which = u"メッセージ %1（固有 ID「%2」）"_s.arg(
+            QString::number(counters.mail_no), QString::fromLatin1(status.uid));
+        if (!judged.read)
+            notice(u"受信エラー：%1はヘッダーを読めないため、判定せずに飛ばしました。メッセージは"
+                   u"サーバーに残っています。理由：%2"_s.arg(which, judged.readError));
+        else if (!judged.readError.isEmpty())
+            notice(u"受信エラー：%1は差出人で判定しましたが、添付ファイルをすべては保存できません"
+                   u"でした：%2"_s.arg(which, judged.readError));
     }
     if (blocked.value_or(false)) {
         // Stopped while judging: the result is dropped, and so is the copy.
@@ -120,7 +187,8 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     return StateSweep;
 }
 
-MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QString& mail_dir)
+MailboxSweep::Judged MailboxSweep::judgeMessage(store::Connection& settings, const QString& path,
+                                                const QString& mail_dir)
 {
     QStringList attachments;
     // Whatever happens below, nothing the fetch or the reader left stays in the folder.
@@ -132,7 +200,7 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
 
     const MailResult lines = m_library.ReadMail(path, QString(), mail_dir);
     if (!lines)
-        return {};
+        return {false, false, m_library.lastReadError()};
 
     QString sender;
     bool nonImage = false;
@@ -146,7 +214,7 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
             sender = value;
         } else if (name == u"File:") {
             attachments.append(value);
-            if (!nonImage && !isImagePath(value))
+            if (!nonImage && !isImageFile(value))
                 nonImage = true;
         }
     }
@@ -163,7 +231,8 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
         // extension) and are then removed as well: nothing stays in the folder.
         for (QString& attachment : attachments) {
             const QString stamp = dateText(m_hooks.now()).remove(u' ').remove(u'/').remove(u':');
-            const QString extension = attachment.mid(attachment.lastIndexOf(u'.') + 1);
+            const QString name = QFileInfo(attachment).fileName();
+            const QString extension = name.mid(name.lastIndexOf(u'.') + 1);
             const QString newName = stamp + Angou(7).toString() + u"."_s + extension;
             const QString renamed = QFileInfo(attachment).dir().filePath(newName);
             if (QFileInfo::exists(renamed) || !QFile::rename(attachment, renamed)) {
@@ -176,20 +245,21 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(const QString& path, const QStri
 
     Judged judged;
     judged.read = true;
-    judged.blocked = isBlocked(sender);
+    judged.blocked = isBlocked(settings, sender);
     if (judged.blocked) {
         // The saved file becomes the copy that is kept once the message is deleted.
         QString error;
         m_pending = deletedMail().keepPending(path, &error);
         m_copyError = error;
     }
+    judged.readError = m_library.lastReadError();
     removeFile(path);
     for (const QString& attachment : attachments)
         removeFile(attachment);
     return judged;
 }
 
-bool MailboxSweep::isBlocked(const QString& sender)
+bool MailboxSweep::isBlocked(store::Connection& settings, const QString& sender)
 {
     const QString R = Reprep(sender).toString();
     if (R.contains(u'<')) {
@@ -201,8 +271,8 @@ bool MailboxSweep::isBlocked(const QString& sender)
         // The store refuses "like" patterns past 50,000 bytes; an address that long is looked
         // for in the whole list instead, with the same rule.
         const bool tooLongForLike = address.toUtf8().size() > kLongestLikeAddress;
-        const auto rows = DbConn->Execute(tooLongForLike ? store::SqlBlockList()
-                                                         : store::SqlBlockMatchLike(address));
+        const auto rows = settings.Execute(tooLongForLike ? store::SqlBlockList()
+                                                          : store::SqlBlockMatchLike(address));
         // "_" in an address is a wildcard to "like"; only an entry that really contains the
         // address blocks it, so a look-alike entry never deletes a legitimate message.
         const QString needle = asciiLower(address);
@@ -212,7 +282,7 @@ bool MailboxSweep::isBlocked(const QString& sender)
         }
         return false;
     }
-    const auto rows = DbConn->Execute(store::SqlBlockMatchExact(store::withoutApostrophes(R)));
+    const auto rows = settings.Execute(store::SqlBlockMatchExact(store::withoutApostrophes(R)));
     return !rows->eof();
 }
 
@@ -236,13 +306,30 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
             deletedMail().removePending(*pending, &ignored);
     }
     if (!deleting) {
+        // Counts as a delete that failed: a copy that can never be kept passes the message
+        // over like a delete the server keeps refusing.
+        m_deleteFailures.add(account, m_judgedUid, m_copyError);
         showDeleteError(m_copyError + u"メッセージはサーバーから削除していません。"_s);
         return StateSweep;
     }
     const MailResult result =
         m_library.RcvMail(account.server, account.user, account.pass,
                           u"DELE "_s + QString::number(counters.mail_no), mail_dir);
-    report(m_library.lastStatus());
+    const CallStatus status = m_library.lastStatus();
+    bool uidsUnstable = false;
+    if (status.kind != CallStatus::Kind::Cancelled && !cancelled() && !status.uid.isEmpty()) {
+        if (!status.uidNotFound) {
+            m_vanished = {};
+        } else if (m_vanished.add(account, {}, {}) >= kVanishedUidsToStop) {
+            m_vanished = {};
+            uidsUnstable = true;
+        }
+        if (status.kind == CallStatus::Kind::Failed)
+            m_deleteFailures.add(account, status.uid, status.description);
+        else if (!status.uidNotFound)
+            m_deleteFailures = {};
+    }
+    report(status);
     switch (m_library.lastDeleteOutcome()) {
     case DeleteOutcome::Deleted:
     // QUIT went out and its reply never came back: the server may have deleted the message or
@@ -261,7 +348,22 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
         }
         break;
     }
+    if (uidsUnstable) {
+        // Each session names the judged message by a UID the next one does not know: no
+        // delete can be sure to hit the message that was judged.
+        fail(u"サーバー %1 では、判定したメッセージの固有 ID（UIDL）が %2 回続けて次の接続"
+             u"で見つかりませんでした。このサーバーは接続のたびに固有 ID を変えるため、判定"
+             u"したメッセージを確実に見分けられず、安全に削除できません。別のメッセージを"
+             u"削除しないよう、巡回を止めました。"_s.arg(account.server,
+                                                         QString::number(kVanishedUidsToStop)));
+    }
     return result ? StateDeletePending : StateSweep;
+}
+
+void MailboxSweep::dropJudged()
+{
+    if (const QString error = dropPending(); !error.isEmpty())
+        showDeleteError(error);
 }
 
 QString MailboxSweep::tidyDeletedMail()

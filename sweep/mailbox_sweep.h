@@ -1,9 +1,9 @@
 #pragma once
 
 #include "cancel_flag.h"
-#include "db_owner.h"
 #include "deleted_mail.h"
 #include "mail_library.h"
+#include "settings_file.h"
 #include "sweep.h"
 
 #include <QDateTime>
@@ -18,7 +18,13 @@ namespace mail {
 // judge its sender against the block list, clean the folder; delete the judged message. A
 // blocked message is kept in deleted/ before it is deleted (see DeletedMail): no copy, no
 // delete.
-class MailboxSweep final : public SweepSteps, private store::DbOwner {
+//
+// No message holds the sweep for ever: one whose fetch keeps failing while the server answers
+// (kFetchFailuresToPassOver attempts in a row), or whose delete is refused or left unconfirmed
+// kDeleteFailuresToPassOver times in a row, is passed over like an unreadable one, and the
+// status line names it until the sweep starts again from the top. A server whose UIDs change
+// between sessions cannot be deleted from safely: the delete step stops the sweep.
+class MailboxSweep final : public SweepSteps {
 public:
     struct Hooks {
         std::function<QString()> folder;                // the program's folder, read afresh
@@ -28,13 +34,20 @@ public:
         std::shared_ptr<const CancelFlag> cancel = nullptr;
     };
 
+    // Three runs of the controller's three fetches.
+    static constexpr int kFetchFailuresToPassOver = 9;
+    static constexpr int kDeleteFailuresToPassOver = 3;
+    // Deletes in a row that found the judged UID nowhere while its number was still taken.
+    static constexpr int kVanishedUidsToStop = 3;
+
     MailboxSweep(MailLibrary& library, Hooks hooks);
 
     qint16 mail_koi2(SweepCounters& counters, const Account& account) override;
     qint16 mail_koi4(const SweepCounters& counters, const Account& account) override;
+    void dropJudged() override;
 
     // The verdict on one sender text (the value of a "From:" line) against the open block list.
-    bool isBlocked(const QString& sender);
+    static bool isBlocked(store::Connection& settings, const QString& sender);
 
     // At start-up: removes the copies an earlier run left between judging and deleting, keeps
     // those whose delete was under way, and removes the kept messages past their time. What
@@ -45,9 +58,26 @@ private:
     struct Judged {
         bool read = false;
         bool blocked = false;
+        QString readError; // why it could not be read, or what of it was not saved
     };
-    Judged judgeMessage(const QString& path, const QString& mail_dir);
+    // Failures of one message in a row, on one account.
+    struct Strikes {
+        QString server;
+        QString user;
+        QByteArray uid;
+        int count = 0;
+        QString why; // the last failure's description
+
+        // Counts a failure of uid; returns how many in a row.
+        int add(const Account& account, const QByteArray& failed, const QString& description);
+        bool hit(const Account& account, const QByteArray& other, int times) const;
+    };
+
+    Judged judgeMessage(store::Connection& settings, const QString& path, const QString& mail_dir);
     void report(const CallStatus& status);
+    // Shows a note about one message; it stays until a failure of the server replaces it for
+    // a while, or the sweep starts again from the top.
+    void notice(const QString& text);
     bool cancelled() const { return m_hooks.cancel && m_hooks.cancel->raised(); }
     DeletedMail deletedMail() const;
     void keepDeleted(const QString& pending);
@@ -60,6 +90,11 @@ private:
     // The copy of the message the sweep judged blocked, waiting for its delete.
     std::optional<QString> m_pending;
     QString m_copyError; // why the judged message could not be kept, if it could not
+    Strikes m_fetchFailures;
+    Strikes m_deleteFailures;
+    Strikes m_vanished;
+    QString m_notice;
+    QByteArray m_judgedUid; // the UID of the message the last fetch judged
 };
 
 } // namespace mail

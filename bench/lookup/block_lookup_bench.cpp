@@ -47,6 +47,7 @@ public:
     }
     mail::CallStatus lastStatus() const override { return {}; }
     mail::DeleteOutcome lastDeleteOutcome() const override { return mail::DeleteOutcome::None; }
+    QString lastReadError() const override { return {}; }
 };
 
 double drain(store::Connection& connection, const QString& statement)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db_owner.h"
+#include "settings_file.h"
 #include "fixed_dialog.h"
 
 #include <QString>

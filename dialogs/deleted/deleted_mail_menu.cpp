@@ -1,6 +1,6 @@
 #include "deleted_mail_menu.h"
 
-#include "db_owner.h"
+#include "settings_file.h"
 #include "deleted_mail.h"
 #include "deleted_mail_dialog.h"
 

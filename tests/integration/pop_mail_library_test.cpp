@@ -76,7 +76,6 @@ protected:
         m_options.caFile = m_server.caFile();
         m_options.connectTimeout = 5s;
         m_options.stallTimeout = 5s;
-        m_options.saveTimeout = 60s;
         m_options.deleteTimeout = 20s;
     }
 
@@ -476,7 +475,6 @@ TEST_P(UnreachableServerTest, failsWithinItsTimeBound)
     PopOptions options;
     options.connectTimeout = 1s;
     options.stallTimeout = 1s;
-    options.saveTimeout = 3s;
     options.deleteTimeout = 3s;
     PopMailLibrary lib(options);
     for (const char* server : {"127.0.0.1:%1", "pop3s://127.0.0.1:%1", "pop3://127.0.0.1:%1"}) {

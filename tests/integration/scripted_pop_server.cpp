@@ -263,11 +263,13 @@ QList<QByteArray> ScriptedPopServer::commandsStartingWith(const QByteArray& verb
     return result;
 }
 
-std::optional<ScriptedPopServer::Fault> ScriptedPopServer::faultAt(Point point, int session) const
+std::optional<ScriptedPopServer::Fault> ScriptedPopServer::faultAt(Point point, int session,
+                                                                   const QByteArray& uid) const
 {
     const std::lock_guard lock(m_mutex);
     for (const Fault& fault : m_faults) {
-        if (fault.at == point && (fault.session < 0 || fault.session == session))
+        if (fault.at == point && (fault.session < 0 || fault.session == session) &&
+            (fault.uid.isEmpty() || fault.uid == uid))
             return fault;
     }
     return std::nullopt;
@@ -293,9 +295,10 @@ void ScriptedPopServer::run()
 }
 
 bool ScriptedPopServer::answer(Connection& connection, int session, Point point,
-                               const QByteArray& proper, const std::function<void()>& onCommit)
+                               const QByteArray& proper, const std::function<void()>& onCommit,
+                               const QByteArray& uid)
 {
-    const std::optional<Fault> fault = faultAt(point, session);
+    const std::optional<Fault> fault = faultAt(point, session, uid);
     if (!fault) {
         if (onCommit)
             onCommit();
@@ -398,15 +401,17 @@ void ScriptedPopServer::serve(Connection& connection, int session)
             goOn = answer(connection, session, Point::Retr,
                           index ? "+OK " + QByteArray::number(messages[*index].content.size()) +
                                       " octets\r\n" + dotStuffed(messages[*index].content)
-                                : noSuchMessage);
+                                : noSuchMessage,
+                          {}, index ? messages[*index].uid : QByteArray());
         } else if (verb == "DELE") {
             const std::optional<size_t> index = byNumber(argument);
             // A DELE the script refuses marks nothing.
-            const std::optional<Fault> fault = faultAt(Point::Dele, session);
+            const QByteArray uid = index ? messages[*index].uid : QByteArray();
+            const std::optional<Fault> fault = faultAt(Point::Dele, session, uid);
             if (index && !(fault && fault->reply && !fault->reply->startsWith("+OK")))
                 marked.insert(*index);
             goOn = answer(connection, session, Point::Dele,
-                          index ? QByteArray("+OK marked\r\n") : noSuchMessage);
+                          index ? QByteArray("+OK marked\r\n") : noSuchMessage, {}, uid);
         } else if (verb == "RSET") {
             marked.clear();
             goOn = connection.send("+OK\r\n");

@@ -47,6 +47,8 @@ public:
         QByteArray tail{};
         Then then = Then::GoOn;
         bool commit = false; // at Quit: the deletions are committed although the reply is lost
+        // At Retr or Dele: only for the message with this UID; empty: for any message.
+        QByteArray uid{};
     };
 
     // A command as the server read it, without its line end, and the session it came in.
@@ -87,10 +89,10 @@ private:
     class Connection;
     void run();
     void serve(Connection& connection, int session);
-    std::optional<Fault> faultAt(Point point, int session) const;
+    std::optional<Fault> faultAt(Point point, int session, const QByteArray& uid = {}) const;
     // Sends the fault's bytes (or the proper reply) and says whether the session goes on.
     bool answer(Connection& connection, int session, Point point, const QByteArray& proper,
-                const std::function<void()>& onCommit = {});
+                const std::function<void()>& onCommit = {}, const QByteArray& uid = {});
 
     int m_listenFd = -1;
     int m_wakeFds[2] = {-1, -1}; // written to on shutdown, so that poll() returns

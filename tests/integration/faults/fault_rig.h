@@ -18,7 +18,7 @@ inline mail::PopOptions shortBounds()
     mail::PopOptions options;
     options.connectTimeout = 1s;
     options.stallTimeout = 1s;
-    options.saveTimeout = 3s;
+    options.progressWindow = 2s; // a message must bring 1 KB a second over any 2 s
     options.deleteTimeout = 3s;
     return options;
 }

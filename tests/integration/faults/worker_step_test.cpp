@@ -46,7 +46,6 @@ struct WorkerSweep {
     static mail::PopOptions withCancel(mail::PopOptions options,
                                        std::shared_ptr<mail::CancelFlag> flag)
     {
-        options.saveTimeout = 30s; // the stall bound is 1 s: the server trickles below it
         options.stallTimeout = 5s;
         options.deleteTimeout = 30s;
         options.cancel = std::move(flag);

@@ -119,14 +119,14 @@ mail::PopOptions shortBounds(const QString& caFile)
     mail::PopOptions options;
     options.connectTimeout = 1s;
     options.stallTimeout = 1s;
-    options.saveTimeout = 2s;
+    options.progressWindow = 2s;
     options.deleteTimeout = 2s;
     options.caFile = caFile;
     return options;
 }
 
-// The longest a tick may take with those bounds: the whole call, and a second of room for a
-// loaded machine.
+// The longest a tick may take with those bounds: a second for the server's silence, a second
+// of a fetch's progress window, and a second of room for a loaded machine.
 constexpr auto kTickBound = 2s + 1s;
 
 struct FailureRow {

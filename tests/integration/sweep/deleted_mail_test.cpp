@@ -138,14 +138,19 @@ TEST(DeletedMail, folderThatCannotBeWrittenDeletesNothingAndSaysWhy)
 
         rig.controller.start();
         const TickRun run = rig.runUntilWaiting(10);
-        EXPECT_FALSE(run.ended) << "the sweep goes on judging the message it cannot keep";
         EXPECT_EQ(server.uids(), box.uids) << "nothing deleted";
-        EXPECT_TRUE(rig.statusLine.startsWith(u"削除エラー："_s)) << rig.statusLine.toStdString();
+        // Each failed copy is a failed delete: after three the message is passed over, and the
+        // line that names it keeps the reason.
+        EXPECT_TRUE(rig.statusLine.startsWith(u"削除エラー："_s) ||
+                    rig.statusLine.contains(u"削除できなかったため、飛ばして"_s))
+            << rig.statusLine.toStdString();
         EXPECT_TRUE(rig.statusLine.contains(row.says)) << rig.statusLine.toStdString();
         EXPECT_TRUE(run.leftovers.isEmpty()) << run.leftovers.join(u"; "_s).toStdString();
         EXPECT_TRUE(rig.messages.shown.isEmpty()) << "no box: the status line says it";
 
         row.mend();
+        rig.controller.reset(); // a new pass from the top meets the junk again
+        rig.controller.start();
         const TickRun mended = rig.runUntilWaiting(20);
         EXPECT_TRUE(mended.ended);
         EXPECT_EQ(server.uids(), QStringList{box.uids[0]});

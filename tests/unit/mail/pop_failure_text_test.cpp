@@ -212,6 +212,21 @@ TEST(FailureTextWholeCall, aCallPastItsDeadlineSaysSo)
     EXPECT_TRUE(text.contains(u"制限時間"_s)) << text.toStdString();
 }
 
+TEST(FailureTextTooSlow, namesTheRateAndTheWindow)
+{
+    PopSession::Settings settings = settingsFor(u"pop.example.jp"_s);
+    settings.progressRate = 1024;
+    settings.progressWindow = 60s;
+    const PopSession session(settings);
+    PopSession::Reply reply;
+    reply.code = CURLE_OPERATION_TIMEDOUT;
+    reply.commandSent = true;
+    reply.tooSlow = true;
+    const QString text = session.describeFailure(reply);
+    for (const QString& fact : {u"pop.example.jp:110"_s, u"60 秒間"_s, u"毎秒 1 KB"_s})
+        EXPECT_TRUE(text.contains(fact)) << text.toStdString();
+}
+
 TEST(FailureTextLostConnection, saysNothingWasDone)
 {
     PopSession session(settingsFor(u"pop3s://pop.example.jp"_s));

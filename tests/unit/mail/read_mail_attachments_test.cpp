@@ -233,14 +233,20 @@ TEST_F(AttachmentTest, forwardedMessagesAreSearchedAndSinglePartAttachmentsFound
                            QStringLiteral("File:") + m_folder + QStringLiteral("/whole.txt")}));
 }
 
-TEST_F(AttachmentTest, aFolderThatCannotBeWrittenGivesNothingAndLeavesNoFiles)
+// An attachment that cannot be saved never costs the verdict: the sender is still read, and
+// the reader says what it left out.
+TEST_F(AttachmentTest, aFolderThatCannotBeWrittenStillGivesTheSenderAndSaysWhy)
 {
     const QString missing = m_folder + QStringLiteral("/missing");
     const MailResult lines =
-        read(multipart({"Content-Disposition: attachment; filename=a.txt\r\n\r\na\r\n"}),
+        read(multipart({"Content-Disposition: attachment; filename=a.txt\r\n\r\na\r\n",
+                        "Content-Disposition: attachment; filename=b.txt\r\n\r\nb\r\n"}),
              QStringLiteral(">") + missing);
-    EXPECT_FALSE(lines);
-    EXPECT_TRUE(m_lib.lastReadError().contains(missing)) << m_lib.lastReadError().toStdString();
+    ASSERT_TRUE(lines) << m_lib.lastReadError().toStdString();
+    EXPECT_EQ(*lines, QStringList{QStringLiteral("From:a@example.com")});
+    const std::string note = m_lib.lastReadError().toStdString();
+    EXPECT_TRUE(m_lib.lastReadError().contains(missing)) << note;
+    EXPECT_TRUE(m_lib.lastReadError().contains(QStringLiteral("2 件"))) << note;
     EXPECT_TRUE(entries(m_folder).isEmpty());
 }
 

@@ -1,7 +1,7 @@
 // The settings database on a real SQLCipher file made by junkbane-initdb.
 
 #include "connection.h"
-#include "db_owner.h"
+#include "settings_file.h"
 #include "settings_fixture.h"
 #include "statements.h"
 #include "store_error.h"
@@ -48,11 +48,13 @@ void makeOtherDatabase(const QString& path, const char* key)
     sqlite3_close(raw);
 }
 
-QString storeFailure(const QString& path)
+QString storeFailure(const QString& path, int* code = nullptr)
 {
     try {
         store::Connection::open(path);
     } catch (const store::StoreError& error) {
+        if (code)
+            *code = error.primaryCode();
         return error.description();
     }
     return {};
@@ -184,7 +186,9 @@ TEST(StoreOpen, RefusesWhatIsNotTheSettingsDatabase)
     EXPECT_FALSE(QFile::exists(missing)) << "opening must never create the file";
 
     for (const QString& path : {otherKey, plain, garbage}) {
-        const QString failure = storeFailure(path);
+        int code = 0;
+        const QString failure = storeFailure(path, &code);
+        EXPECT_EQ(code, store::StoreError::kNotADb) << path.toStdString();
         EXPECT_TRUE(failure.contains(u"パスワードが合わない"_s))
             << path.toStdString() << ": " << failure.toStdString();
         EXPECT_TRUE(failure.contains(QDir::toNativeSeparators(path))) << failure.toStdString();
@@ -192,23 +196,19 @@ TEST(StoreOpen, RefusesWhatIsNotTheSettingsDatabase)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 3) << "no file was created";
 }
 
-TEST(StoreOpen, DbOwnerOpensTheFileBesideTheProgram)
+TEST(StoreOpen, OpenSettingsOpensTheFileInTheDataFolder)
 {
-    struct Window : store::DbOwner {
-        bool openAndRead()
-        {
-            DbOpen();
-            const bool empty = DbConn->Execute(store::SqlBlockList())->eof();
-            DbClose();
-            return empty && !DbConn;
-        }
-    } window;
     {
         SettingsFixture settings;
-        EXPECT_TRUE(window.openAndRead());
+        EXPECT_TRUE(store::openSettings()->Execute(store::SqlBlockList())->eof());
     }
-    EXPECT_THROW(window.openAndRead(), store::StoreError);
-    EXPECT_FALSE(QFile::exists(SettingsFixture::databasePath()));
+    try {
+        store::openSettings();
+        ADD_FAILURE() << "a missing database must not open";
+    } catch (const store::StoreError& error) {
+        EXPECT_EQ(error.primaryCode(), store::StoreError::kCantOpen);
+    }
+    EXPECT_FALSE(QFile::exists(SettingsFixture::databasePath())) << "no file was created";
 }
 
 TEST(InitDb, RefusesToOverwriteAndSaysWhy)

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,8 @@ public:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("From: someone\r\n\r\nbody\r\n");
         m_saved[path] = number;
+        if (m_status.uid.isEmpty())
+            m_status.uid = "uid-" + QByteArray::number(number);
         return QStringList{path};
     }
 
@@ -61,7 +64,9 @@ public:
                               const QString& folder) override
     {
         EXPECT_TRUE(options.isEmpty());
-        const FakeMessage& message = messages.at(m_saved.at(file));
+        const int number = m_saved.at(file);
+        const FakeMessage& message = messages.at(number);
+        m_readError = readErrors[number];
         if (!message.lines)
             return std::nullopt;
         QStringList lines = *message.lines;
@@ -78,8 +83,10 @@ public:
 
     mail::CallStatus lastStatus() const override { return m_status; }
     mail::DeleteOutcome lastDeleteOutcome() const override { return deleteOutcome; }
+    QString lastReadError() const override { return m_readError; }
 
     std::map<int, FakeMessage> messages;
+    std::map<int, QString> readErrors; // why a message cannot be read, or what was not saved
     int emptyArrayAt = -1;
     mail::MailResult deleteAnswer;
     mail::DeleteOutcome deleteOutcome = mail::DeleteOutcome::None;
@@ -89,6 +96,7 @@ public:
 
 private:
     mail::CallStatus m_status;
+    QString m_readError;
     std::map<QString, int> m_saved;
 };
 
@@ -198,10 +206,123 @@ TEST_F(Sweep, EmptyFetchAndUnreadableMessageMoveOn)
     EXPECT_EQ(counters.recv_count, 0);
 
     library.messages[4] = {std::nullopt, {}, {}};
+    library.readErrors[4] = u"メッセージとして読み込めません"_s;
     EXPECT_EQ(sweepAt(4), mail::StateSweep);
     EXPECT_EQ(counters.mail_no, 5);
     EXPECT_EQ(counters.recv_count, 0) << "a message that cannot be read is not counted";
     EXPECT_TRUE(leftInTemp().isEmpty()) << "its file does not stay behind";
+    for (const QString& fact :
+         {u"受信エラー：メッセージ 4（固有 ID「uid-4」）"_s, u"メッセージとして読み込めません"_s})
+        EXPECT_TRUE(statusLine.contains(fact)) << statusLine.toStdString();
+
+    // A message judged although some attachments could not be saved says so.
+    block({u"spam@x.jp"_s});
+    library.messages[5] = {QStringList{u"From: <spam@x.jp>"_s}, {u"a.pdf"_s}, {}};
+    library.readErrors[5] = u"添付ファイル 3 件は保存していません"_s;
+    EXPECT_EQ(sweepAt(5), mail::StateDeletePending);
+    EXPECT_EQ(counters.recv_count, 1);
+    EXPECT_TRUE(leftInTemp().isEmpty());
+    for (const QString& fact : {u"メッセージ 5"_s, u"添付ファイル 3 件は保存していません"_s})
+        EXPECT_TRUE(statusLine.contains(fact)) << statusLine.toStdString();
+}
+
+// A message that never arrives whole while the server answers is passed over after three runs
+// of three fetches; failures before the server named the message (no connection, a refused
+// login) pass nothing over. The note stays until the sweep starts again from the top.
+TEST_F(Sweep, AMessageThatNeverArrivesIsPassedOverAfterNineAttempts)
+{
+    const mail::CallStatus cutOff{mail::CallStatus::Kind::Failed, u"接続が途中で切れました"_s,
+                                  "uid-7"};
+    const mail::CallStatus refusedLogin{mail::CallStatus::Kind::Failed,
+                                        u"ログインが拒否されました"_s};
+    counters.mail_no = 7;
+    const struct {
+        mail::CallStatus status;
+        int times;
+    } attempts[] = {{cutOff, 4},
+                    {refusedLogin, 20},
+                    {{mail::CallStatus::Kind::Failed, u"別のメッセージ"_s, "uid-other"}, 1},
+                    {cutOff, 8}};
+    for (const auto& attempt : attempts) {
+        library.nextStatus = attempt.status;
+        for (int i = 0; i < attempt.times; ++i) {
+            EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateNothingFetched);
+            EXPECT_EQ(counters.mail_no, 7);
+            EXPECT_EQ(statusLine, u"受信エラー："_s + attempt.status.description);
+        }
+    }
+    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(counters.mail_no, 8);
+    EXPECT_EQ(counters.recv_count, 0);
+    for (const QString& fact : {u"受信エラー：メッセージ 7（固有 ID「uid-7」）"_s, u"9 回"_s,
+                                u"接続が途中で切れました"_s})
+        EXPECT_TRUE(statusLine.contains(fact)) << statusLine.toStdString();
+
+    const QString note = statusLine;
+    library.nextStatus = {};
+    messageFrom(8, u" friend@example.org"_s);
+    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(statusLine, note);
+    EXPECT_EQ(sweepAt(0), mail::StateNothingFetched);
+    EXPECT_EQ(statusLine, QString());
+}
+
+// A delete refused (or not committed) three times in a row: the next fetch of that message
+// passes it over instead of judging it again. A delete that works in between starts the count
+// again.
+TEST_F(Sweep, AMessageWhoseDeleteKeepsFailingIsPassedOver)
+{
+    block({u"spam@x.jp"_s});
+    messageFrom(3, u" <spam@x.jp>"_s);
+    const mail::CallStatus refused{mail::CallStatus::Kind::Failed, u"削除を断りました"_s, "uid-3"};
+    const mail::CallStatus deleted{mail::CallStatus::Kind::Ok, {}, "uid-3"};
+    for (const mail::CallStatus& deleteStatus :
+         {refused, refused, deleted, refused, refused, refused}) {
+        library.nextStatus = {};
+        EXPECT_EQ(sweepAt(3), mail::StateDeletePending);
+        library.nextStatus = deleteStatus;
+        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    }
+    EXPECT_EQ(counters.recv_count, 6);
+    library.nextStatus = {};
+    EXPECT_EQ(sweepAt(3), mail::StateSweep);
+    EXPECT_EQ(counters.mail_no, 4);
+    EXPECT_EQ(counters.recv_count, 6) << "passed over, not judged again";
+    EXPECT_TRUE(leftInTemp().isEmpty());
+    for (const QString& fact :
+         {u"受信エラー：メッセージ 3（固有 ID「uid-3」）"_s, u"3 回"_s, u"削除を断りました"_s})
+        EXPECT_TRUE(statusLine.contains(fact)) << statusLine.toStdString();
+}
+
+// The judged UID found nowhere, three deletes in a row, while its number is still taken: the
+// server renames its messages, and the sweep stops rather than delete by guesswork.
+TEST_F(Sweep, UidsThatNeverComeBackStopTheSweep)
+{
+    mail::CallStatus vanished{mail::CallStatus::Kind::Ok, {}, "uid-3"};
+    vanished.uidNotFound = true;
+    const mail::CallStatus found{mail::CallStatus::Kind::Ok, {}, "uid-3"};
+    block({u"spam@x.jp"_s});
+    messageFrom(3, u" <spam@x.jp>"_s);
+    // Each delete follows the judgement that keeps its copy: no copy, no delete.
+    const auto judge = [this] {
+        library.nextStatus = {};
+        EXPECT_EQ(sweepAt(3), mail::StateDeletePending);
+    };
+    for (const mail::CallStatus& status : {vanished, vanished, found, vanished, vanished}) {
+        judge();
+        library.nextStatus = status;
+        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    }
+    judge();
+    library.nextStatus = vanished;
+    try {
+        sweep.mail_koi4(counters, kAccount);
+        ADD_FAILURE() << "the third vanished UID in a row must stop the sweep";
+    } catch (const std::runtime_error& error) {
+        const QString text = QString::fromUtf8(error.what());
+        EXPECT_TRUE(text.contains(u"pop.example.jp"_s) && text.contains(u"固有 ID"_s))
+            << error.what();
+    }
 }
 
 TEST_F(Sweep, AttachmentsNeverStayInTheFolder)
@@ -228,6 +349,25 @@ TEST_F(Sweep, AttachmentsNeverStayInTheFolder)
         EXPECT_EQ(sweepAt(1), mail::StateDeletePending) << row.situation;
         EXPECT_TRUE(leftInTemp().isEmpty())
             << row.situation << ": " << leftInTemp().join(u',').toStdString();
+    }
+}
+
+// The program may live in a folder whose name looks like an image: only the attachment's own
+// name makes it an image, and an image keeps its own extension.
+TEST_F(Sweep, AFolderNamedLikeAnImageMakesNoAttachmentAnImage)
+{
+    QTemporaryDir root;
+    const QString folder = root.filePath(u"box.png"_s);
+    ASSERT_TRUE(QDir().mkpath(folder + u"/temp"_s));
+    mail::MailboxSweep inImageFolder(library, {.folder = [&] { return folder; }, .statusLine = {}});
+    block({u"spam@x.jp"_s});
+    for (const QStringList& names :
+         {QStringList{u"notes"_s}, QStringList{u"a.jpg"_s, u"b.gif"_s}}) {
+        library.messages[1] = {QStringList{u"From: <spam@x.jp>"_s}, names, {}};
+        counters.mail_no = 1;
+        EXPECT_EQ(inImageFolder.mail_koi2(counters, kAccount), mail::StateDeletePending)
+            << names.join(u',').toStdString();
+        EXPECT_TRUE(QDir(folder + u"/temp"_s).isEmpty()) << names.join(u',').toStdString();
     }
 }
 

@@ -1,4 +1,4 @@
-#include "db_owner.h"
+#include "settings_file.h"
 
 #include "data_folder.h"
 #include "settings_init.h"
