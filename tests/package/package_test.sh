@@ -73,7 +73,7 @@ depends=$(field Depends)
 for package in fonts-ipafont-gothic xdg-utils libqt6widgets6 libsqlcipher0 libcurl4 libgmime-3.0-0; do
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
-[ "$(field Recommends)" = xchm ] || fail "Recommends is \"$(field Recommends)\", not xchm"
+[ "$(field Recommends)" = "xchm, sylpheed | mail-reader" ] || fail "Recommends is \"$(field Recommends)\", not xchm and a mail program"
 [ "$(field Section)" = mail ] || fail "Section is \"$(field Section)\", not mail"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 
