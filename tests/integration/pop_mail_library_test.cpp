@@ -589,7 +589,14 @@ TEST_F(PopServerTest, thirtyMegabyteMessageIsSavedWholeAndReadInPlace)
                 static_cast<long long>(
                     std::chrono::duration_cast<std::chrono::milliseconds>(saveTime).count()),
                 sizes[1], growthKb);
-    EXPECT_LT(growthKb, 16 * 1024);
+#ifdef __SANITIZE_ADDRESS__
+    // AddressSanitizer keeps freed blocks in quarantine and pads every allocation: the bound
+    // is the build's that ships, checked there; here only a runaway would show.
+    constexpr long kGrowthBoundKb = 48 * 1024;
+#else
+    constexpr long kGrowthBoundKb = 16 * 1024;
+#endif
+    EXPECT_LT(growthKb, kGrowthBoundKb);
 
     QFile saved1(attachments.path() + QStringLiteral("/big.bin"));
     ASSERT_TRUE(saved1.open(QIODevice::ReadOnly));
