@@ -82,6 +82,18 @@ void MailboxSweep::report(const CallStatus& status)
         m_hooks.statusLine(m_notice);
 }
 
+qint16 MailboxSweep::passOver(SweepCounters& counters, const QByteArray& uid, Strikes& strikes,
+                              const QString& failed)
+{
+    notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて%4ため、飛ばして次のメッセージ"
+           u"に進みました。メッセージはサーバーに残っています。最後の理由：%5"_s.arg(
+               QString::number(counters.mail_no), QString::fromLatin1(uid),
+               QString::number(strikes.count), failed, strikes.why));
+    strikes = {};
+    ++counters.mail_no;
+    return StateSweep;
+}
+
 void MailboxSweep::notice(const QString& text)
 {
     m_notice = text;
@@ -116,14 +128,7 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
         if (status.kind == CallStatus::Kind::Failed && !status.uid.isEmpty() && !cancelled() &&
             m_fetchFailures.add(account, status.uid, status.description) >=
                 kFetchFailuresToPassOver) {
-            notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて受信できなかった"
-                   u"ため、飛ばして次のメッセージに進みました。メッセージはサーバーに残って"
-                   u"います。最後の理由：%4"_s.arg(
-                       QString::number(counters.mail_no), QString::fromLatin1(status.uid),
-                       QString::number(m_fetchFailures.count), m_fetchFailures.why));
-            m_fetchFailures = {};
-            ++counters.mail_no;
-            return StateSweep;
+            return passOver(counters, status.uid, m_fetchFailures, u"受信できなかった"_s);
         }
         if (counters.mail_no == 0) {
             counters.mail_no = 1;
@@ -147,14 +152,7 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     if (m_deleteFailures.hit(account, status.uid, kDeleteFailuresToPassOver)) {
         for (const QString& path : *fetched)
             QFile::remove(path);
-        notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて削除できなかったため、"
-               u"飛ばして次のメッセージに進みました。メッセージはサーバーに残っています。"
-               u"最後の理由：%4"_s.arg(
-                   QString::number(counters.mail_no), QString::fromLatin1(status.uid),
-                   QString::number(m_deleteFailures.count), m_deleteFailures.why));
-        m_deleteFailures = {};
-        ++counters.mail_no;
-        return StateSweep;
+        return passOver(counters, status.uid, m_deleteFailures, u"削除できなかった"_s);
     }
 
     // One fetch gives one message; should it give more, each is judged on its own and the

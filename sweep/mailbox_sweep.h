@@ -78,6 +78,9 @@ private:
     // Shows a note about one message; it stays until a failure of the server replaces it for
     // a while, or the sweep starts again from the top.
     void notice(const QString& text);
+    // Names a message that keeps failing in the status line and moves the sweep past it.
+    qint16 passOver(SweepCounters& counters, const QByteArray& uid, Strikes& strikes,
+                    const QString& failed);
     bool cancelled() const { return m_hooks.cancel && m_hooks.cancel->raised(); }
     DeletedMail deletedMail() const;
     void keepDeleted(const QString& pending);

@@ -85,6 +85,20 @@ inline std::string format(const char* pattern, double value)
     return text;
 }
 
+// A "Vm...:  1234 kB" line of /proc/self/status, in kB; -1 when it cannot be read.
+inline long statusKb(const char* field)
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray name = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(name))
+            return line.mid(name.size()).trimmed().split(' ').front().toLong();
+    }
+    return -1;
+}
+
 [[noreturn]] inline void fail(const QString& what)
 {
     throw std::runtime_error(what.toStdString());

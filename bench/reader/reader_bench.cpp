@@ -30,19 +30,6 @@ constexpr double kTargetMb = 64.0;
 constexpr int kRuns = 3;
 const QByteArray kSender = "\"Mass Mailer\" <spam@junk.example>";
 
-long statusKb(const char* field)
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray name = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(name))
-            return line.mid(name.size()).trimmed().split(' ').front().toLong();
-    }
-    return -1;
-}
-
 // The mail layer with a fetch that hands over a prepared file; reading is the real reader's.
 class PreparedMail final : public mail::MailLibrary {
 public:
@@ -74,7 +61,7 @@ private:
 
 int child(const QString& source)
 {
-    const long before = statusKb("VmHWM");
+    const long before = bench::statusKb("VmHWM");
     QElapsedTimer timer;
     timer.start();
     PreparedMail library(source);
@@ -93,7 +80,7 @@ int child(const QString& source)
                      qPrintable(status));
         return 1;
     }
-    std::printf("%ld %ld %.1f\n", before, statusKb("VmHWM"), ms);
+    std::printf("%ld %ld %.1f\n", before, bench::statusKb("VmHWM"), ms);
     std::fprintf(stderr, "%s\n", qPrintable(status));
     return 0;
 }

@@ -27,27 +27,13 @@ namespace {
 constexpr double kTargetGrowthMb = 10.0;
 constexpr int kRuns = 3;
 
-// A "Vm...:  1234 kB" line of /proc/self/status, in kB.
-long statusKb(const char* field)
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray name = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(name))
-            return line.mid(name.size()).trimmed().split(' ').front().toLong();
-    }
-    return -1;
-}
-
 // The child: one sweep step on message number; or, for comparison, the library's SAVE alone
 // (--save), a bare fetch (--bare), a bare fetch writing each piece unbuffered (--unbuffered).
 int child(quint16 port, int number, const QString& user, const QString& password,
           const QByteArray& mode)
 {
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    const long before = statusKb("VmHWM");
+    const long before = bench::statusKb("VmHWM");
     QElapsedTimer timer;
     timer.start();
     const QString serverText = u"pop3://127.0.0.1:%1"_s.arg(port);
@@ -95,7 +81,7 @@ int child(quint16 port, int number, const QString& user, const QString& password
         }
     }
     const double ms = bench::elapsedMs(timer);
-    std::printf("%ld %ld %.1f\n", before, statusKb("VmHWM"), ms);
+    std::printf("%ld %ld %.1f\n", before, bench::statusKb("VmHWM"), ms);
     return 0;
 }
 
