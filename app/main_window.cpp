@@ -17,8 +17,8 @@ using app::makeButton;
 using app::makeLabel;
 using app::twips;
 
-Form1::Form1(const app::Clock& clock, mail::SweepSteps& steps, app::Messages& messages,
-             app::StepRunner& runner, std::shared_ptr<mail::CancelFlag> cancel, QWidget* parent)
+Form1::Form1(const sweep::Clock& clock, sweep::SweepSteps& steps, sweep::Messages& messages,
+             sweep::StepRunner& runner, std::shared_ptr<mail::CancelFlag> cancel, QWidget* parent)
     : QMainWindow(parent), m_controller(clock, steps, messages, *this, runner, std::move(cancel))
 {
     setFont(app::uiFont());

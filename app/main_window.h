@@ -13,21 +13,15 @@ class QMenu;
 class QPushButton;
 class QTimer;
 
-namespace app {
-class Clock;
-class Messages;
-class StepRunner;
-} // namespace app
-
 // The main window: the selected user, the counters, the due time and the clock, start and
 // stop, and the menu that opens every dialog. Its one-second timer drives the sweep, whose
 // steps run on the runner beside the window.
-class Form1 : public QMainWindow, private app::SweepView {
+class Form1 : public QMainWindow, private sweep::SweepView {
     Q_OBJECT
 
 public:
-    Form1(const app::Clock& clock, mail::SweepSteps& steps, app::Messages& messages,
-          app::StepRunner& runner,
+    Form1(const sweep::Clock& clock, sweep::SweepSteps& steps, sweep::Messages& messages,
+          sweep::StepRunner& runner,
           std::shared_ptr<mail::CancelFlag> cancel = std::make_shared<mail::CancelFlag>(),
           QWidget* parent = nullptr);
     ~Form1() override;
@@ -35,7 +29,7 @@ public:
     // Connects a menu item that opens a dialog; an item without one stays disabled.
     void setOpener(QAction* item, std::function<void()> open);
 
-    app::SweepController& controller() { return m_controller; }
+    sweep::SweepController& controller() { return m_controller; }
 
     // The status line: the last failure of the mail layer, or nothing.
     void setStatusLine(const QString& text);
@@ -78,5 +72,5 @@ private:
     void setLabel3(const QString& text) override;
     void setLabel7(const QString& text) override;
 
-    app::SweepController m_controller;
+    sweep::SweepController m_controller;
 };

@@ -7,7 +7,7 @@ class QWidget;
 namespace app {
 
 // The program's message boxes: QMessageBox, no icon, an OK button only, the application title.
-class QtMessages final : public Messages {
+class QtMessages final : public sweep::Messages {
 public:
     explicit QtMessages(QWidget* owner = nullptr) : m_owner(owner) {}
     void setOwner(QWidget* owner) { m_owner = owner; }

@@ -9,11 +9,12 @@
 
 namespace app {
 
-void wireMenu(Form1& form, Messages& messages)
+void wireMenu(Form1& form, sweep::Messages& messages)
 {
     Form1* owner = &form;
-    Messages* boxes = &messages;
-    const auto open = [&form, owner, boxes](QAction* item, void (*dialog)(QWidget*, Messages&)) {
+    sweep::Messages* boxes = &messages;
+    const auto open = [&form, owner, boxes](QAction* item,
+                                            void (*dialog)(QWidget*, sweep::Messages&)) {
         form.setOpener(item, [owner, boxes, dialog] { dialog(owner, *boxes); });
     };
     open(form.m8, dialogs::openSweepPicker);

@@ -2,10 +2,13 @@
 
 class Form1;
 
-namespace app {
+namespace sweep {
 class Messages;
+}
+
+namespace app {
 
 // Connects the main window's menu items to the dialogs they open.
-void wireMenu(Form1& form, Messages& messages);
+void wireMenu(Form1& form, sweep::Messages& messages);
 
 } // namespace app

@@ -13,7 +13,7 @@ mail::PopOptions withCancel(mail::PopOptions options, std::shared_ptr<mail::Canc
 }
 } // namespace
 
-Program::Program(Messages& messages, mail::PopOptions options)
+Program::Program(sweep::Messages& messages, mail::PopOptions options)
     : m_library(withCancel(std::move(options), m_cancel)),
       m_sweep(m_library, {
                              .folder = [folder = store::dataFolder()] { return folder; },

@@ -11,24 +11,22 @@
 
 namespace app {
 
-class Messages;
-
 // The whole program: the main window, its sweep over the real mail library on a worker
 // thread, and every dialog on its menu. main() makes one; the end-to-end test and the
 // screenshot tool make theirs the same way, with their own message boxes and certificate
 // authorities.
 class Program {
 public:
-    explicit Program(Messages& messages, mail::PopOptions options = {});
+    explicit Program(sweep::Messages& messages, mail::PopOptions options = {});
 
     Form1& window() { return m_window; }
 
 private:
-    SystemClock m_clock;
+    sweep::SystemClock m_clock;
     std::shared_ptr<mail::CancelFlag> m_cancel = std::make_shared<mail::CancelFlag>();
     mail::PopMailLibrary m_library;
-    mail::MailboxSweep m_sweep;
-    ThreadStepRunner m_runner;
+    sweep::MailboxSweep m_sweep;
+    sweep::ThreadStepRunner m_runner;
     Form1 m_window; // destroyed first: its controller waits for the step on m_runner
 };
 

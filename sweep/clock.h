@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 
-namespace app {
+namespace sweep {
 
 // Where the controller reads the time; tests move a fake one by hand.
 class Clock {
@@ -16,4 +16,4 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-} // namespace app
+} // namespace sweep

@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace mail {
+namespace sweep {
 
 using namespace Qt::StringLiterals;
 
@@ -64,7 +64,7 @@ QString randomText(int length)
 // A rename, a new entry or a removed one in the folder reaches the disk.
 bool syncFolder(const QString& folder, int* savedErrno)
 {
-    const UniqueFd fd(
+    const mail::UniqueFd fd(
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     // Some file systems cannot sync a folder (EINVAL); the file's own bytes are synced already.
     if (!fd.isValid() || (::fsync(fd.get()) != 0 && errno != EINVAL)) {
@@ -87,7 +87,7 @@ bool copyBytes(int from, int to)
                 continue;
             return false;
         }
-        if (!writeAll(to, buffer, static_cast<size_t>(n)))
+        if (!mail::writeAll(to, buffer, static_cast<size_t>(n)))
             return false;
     }
 }
@@ -139,13 +139,13 @@ std::optional<QString> DeletedMail::keepPending(const QString& savedFile, QStrin
 {
     if (!makeFolder(error))
         return std::nullopt;
-    const TargetFolder target(m_folder);
+    const mail::TargetFolder target(m_folder);
     if (!target.isOpen()) {
         *error = target.error();
         return std::nullopt;
     }
     // A fresh name of our own, taken exclusively; the message then takes its place.
-    std::optional<NewFile> copy = target.createUnique(kPendingPrefix, kSuffix, error);
+    std::optional<mail::NewFile> copy = target.createUnique(kPendingPrefix, kSuffix, error);
     if (!copy)
         return std::nullopt;
     const QByteArray from = QFile::encodeName(savedFile);
@@ -153,7 +153,7 @@ std::optional<QString> DeletedMail::keepPending(const QString& savedFile, QStrin
 
     // The message is on the disk, and the owner's alone, before the server is asked to delete
     // it.
-    const UniqueFd saved(::open(from.constData(), O_RDONLY | O_CLOEXEC));
+    const mail::UniqueFd saved(::open(from.constData(), O_RDONLY | O_CLOEXEC));
     if (!saved.isValid() || ::fchmod(saved.get(), 0600) != 0 || ::fsync(saved.get()) != 0) {
         *error = cannotKeep(m_folder, errno);
         return std::nullopt;
@@ -292,4 +292,4 @@ QList<DeletedMail::Kept> DeletedMail::list() const
     return kept;
 }
 
-} // namespace mail
+} // namespace sweep

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-namespace mail {
+namespace sweep {
 
 // How long, and how much, deleted mail is kept.
 struct DeletedMailLimits {
@@ -86,4 +86,4 @@ private:
     Limits m_limits;
 };
 
-} // namespace mail
+} // namespace sweep

@@ -10,7 +10,7 @@
 
 #include <stdexcept>
 
-namespace mail {
+namespace sweep {
 
 using namespace Qt::StringLiterals;
 
@@ -52,7 +52,7 @@ void removeFile(const QString& path)
 
 } // namespace
 
-MailboxSweep::MailboxSweep(MailLibrary& library, Hooks hooks)
+MailboxSweep::MailboxSweep(mail::MailLibrary& library, Hooks hooks)
     : m_library(library), m_hooks(std::move(hooks))
 {
 }
@@ -71,12 +71,12 @@ bool MailboxSweep::Strikes::hit(const Account& account, const QByteArray& other,
     return count >= times && uid == other && server == account.server && user == account.user;
 }
 
-void MailboxSweep::report(const CallStatus& status)
+void MailboxSweep::report(const mail::CallStatus& status)
 {
     // A stopped step has nothing to say: the user stopped it.
-    if (!m_hooks.statusLine || status.kind == CallStatus::Kind::Cancelled || cancelled())
+    if (!m_hooks.statusLine || status.kind == mail::CallStatus::Kind::Cancelled || cancelled())
         return;
-    if (status.kind == CallStatus::Kind::Failed)
+    if (status.kind == mail::CallStatus::Kind::Failed)
         m_hooks.statusLine(u"受信エラー："_s + status.description);
     else
         m_hooks.statusLine(m_notice);
@@ -117,15 +117,16 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     if (counters.mail_no == 0)
         m_notice.clear();
 
-    const MailResult fetched =
+    const mail::MailResult fetched =
         m_library.RcvMail(account.server, account.user, account.pass,
                           u"SAVE"_s + u" "_s + QString::number(counters.mail_no), mail_dir);
-    const CallStatus status = m_library.lastStatus();
+    const mail::CallStatus status = m_library.lastStatus();
     report(status);
     if (!fetched) {
         // Only a failure while the server handled this very message counts towards passing
         // it over; a server out of reach or a refused login passes nothing over.
-        if (status.kind == CallStatus::Kind::Failed && !status.uid.isEmpty() && !cancelled() &&
+        if (status.kind == mail::CallStatus::Kind::Failed && !status.uid.isEmpty() &&
+            !cancelled() &&
             m_fetchFailures.add(account, status.uid, status.description) >=
                 kFetchFailuresToPassOver) {
             return passOver(counters, status.uid, m_fetchFailures, u"受信できなかった"_s);
@@ -196,7 +197,7 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(store::Connection& settings, con
             QFile::remove(attachment);
     });
 
-    const MailResult lines = m_library.ReadMail(path, QString(), mail_dir);
+    const mail::MailResult lines = m_library.ReadMail(path, QString(), mail_dir);
     if (!lines)
         return {false, false, m_library.lastReadError()};
 
@@ -310,31 +311,31 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
         showDeleteError(m_copyError + u"メッセージはサーバーから削除していません。"_s);
         return StateSweep;
     }
-    const MailResult result =
+    const mail::MailResult result =
         m_library.RcvMail(account.server, account.user, account.pass,
                           u"DELE "_s + QString::number(counters.mail_no), mail_dir);
-    const CallStatus status = m_library.lastStatus();
+    const mail::CallStatus status = m_library.lastStatus();
     bool uidsUnstable = false;
-    if (status.kind != CallStatus::Kind::Cancelled && !cancelled() && !status.uid.isEmpty()) {
+    if (status.kind != mail::CallStatus::Kind::Cancelled && !cancelled() && !status.uid.isEmpty()) {
         if (!status.uidNotFound) {
             m_vanished = {};
         } else if (m_vanished.add(account, {}, {}) >= kVanishedUidsToStop) {
             m_vanished = {};
             uidsUnstable = true;
         }
-        if (status.kind == CallStatus::Kind::Failed)
+        if (status.kind == mail::CallStatus::Kind::Failed)
             m_deleteFailures.add(account, status.uid, status.description);
         else if (!status.uidNotFound)
             m_deleteFailures = {};
     }
     report(status);
     switch (m_library.lastDeleteOutcome()) {
-    case DeleteOutcome::Deleted:
+    case mail::DeleteOutcome::Deleted:
     // QUIT went out and its reply never came back: the server may have deleted the message or
     // not. A copy of a message that is still on the server harms nothing (the sweep judges it
     // again and keeps another copy); a message deleted without its copy is lost for good. So
     // the copy is kept.
-    case DeleteOutcome::MaybeDeleted:
+    case mail::DeleteOutcome::MaybeDeleted:
         keepDeleted(*deleting);
         break;
     default:
@@ -403,4 +404,4 @@ void MailboxSweep::showDeleteError(const QString& description)
         m_hooks.statusLine(u"削除エラー："_s + description);
 }
 
-} // namespace mail
+} // namespace sweep

@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-namespace mail {
+namespace sweep {
 
 // The sweep and delete steps of the main window: fetch message n into the temporary folder,
 // judge its sender against the block list, clean the folder; delete the judged message. A
@@ -31,7 +31,7 @@ public:
         std::function<void(const QString&)> statusLine; // "" clears it
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
         // Raised: the step was stopped; what it fetched is not judged and nothing is reported.
-        std::shared_ptr<const CancelFlag> cancel = nullptr;
+        std::shared_ptr<const mail::CancelFlag> cancel = nullptr;
     };
 
     // Three runs of the controller's three fetches.
@@ -40,7 +40,7 @@ public:
     // Deletes in a row that found the judged UID nowhere while its number was still taken.
     static constexpr int kVanishedUidsToStop = 3;
 
-    MailboxSweep(MailLibrary& library, Hooks hooks);
+    MailboxSweep(mail::MailLibrary& library, Hooks hooks);
 
     qint16 mail_koi2(SweepCounters& counters, const Account& account) override;
     qint16 mail_koi4(const SweepCounters& counters, const Account& account) override;
@@ -74,7 +74,7 @@ private:
     };
 
     Judged judgeMessage(store::Connection& settings, const QString& path, const QString& mail_dir);
-    void report(const CallStatus& status);
+    void report(const mail::CallStatus& status);
     // Shows a note about one message; it stays until a failure of the server replaces it for
     // a while, or the sweep starts again from the top.
     void notice(const QString& text);
@@ -88,7 +88,7 @@ private:
     QString dropPending();
     void showDeleteError(const QString& description);
 
-    MailLibrary& m_library;
+    mail::MailLibrary& m_library;
     Hooks m_hooks;
     // The copy of the message the sweep judged blocked, waiting for its delete.
     std::optional<QString> m_pending;
@@ -100,4 +100,4 @@ private:
     QByteArray m_judgedUid; // the UID of the message the last fetch judged
 };
 
-} // namespace mail
+} // namespace sweep

@@ -2,7 +2,7 @@
 
 #include "store_error.h"
 
-namespace app {
+namespace sweep {
 
 void runGuarded(Messages& messages, const std::function<void()>& work)
 {
@@ -15,4 +15,4 @@ void runGuarded(Messages& messages, const std::function<void()>& work)
     }
 }
 
-} // namespace app
+} // namespace sweep

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-namespace app {
+namespace sweep {
 
 // Where the program's message boxes go. The window's one shows a QMessageBox; tests put a
 // recorder in its place and read the texts instead of clicking boxes away.
@@ -21,4 +21,4 @@ public:
 // and ends the program, as an unhandled error does. No exception crosses the Qt event loop.
 void runGuarded(Messages& messages, const std::function<void()>& work);
 
-} // namespace app
+} // namespace sweep

@@ -1,6 +1,6 @@
 #include "step_runner.h"
 
-namespace app {
+namespace sweep {
 
 ThreadStepRunner::ThreadStepRunner()
 {
@@ -42,4 +42,4 @@ void ThreadStepRunner::finish()
     m_thread.wait();
 }
 
-} // namespace app
+} // namespace sweep

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace app {
+namespace sweep {
 
 // Where the controller's steps run. The window's one is a worker thread; tests of the state
 // machine run each step at once, or hold it back to act while it "runs".
@@ -47,4 +47,4 @@ private:
     bool m_finished = false;
 };
 
-} // namespace app
+} // namespace sweep

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace mail {
+namespace sweep {
 
 // The two counters the sweep works with. They are 64-bit, so no mailbox and no run of the
 // program can make them overflow.
@@ -46,4 +46,4 @@ public:
     virtual void dropJudged() {}
 };
 
-} // namespace mail
+} // namespace sweep

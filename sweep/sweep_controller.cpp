@@ -12,7 +12,7 @@
 #include <optional>
 #include <stdexcept>
 
-namespace app {
+namespace sweep {
 
 using namespace Qt::StringLiterals;
 
@@ -22,14 +22,14 @@ const QString kCrLf = u"\r\n"_s;
 
 struct SweepController::Step {
     bool deleteStep = false;
-    mail::Account account;
-    mail::SweepCounters counters;
-    qint16 state = mail::StateIdle;
+    sweep::Account account;
+    sweep::SweepCounters counters;
+    qint16 state = sweep::StateIdle;
     std::optional<QString> failure; // the step threw: why
     bool cancelled = false;
 };
 
-SweepController::SweepController(const Clock& clock, mail::SweepSteps& steps, Messages& messages,
+SweepController::SweepController(const Clock& clock, sweep::SweepSteps& steps, Messages& messages,
                                  SweepView& view, StepRunner& runner,
                                  std::shared_ptr<mail::CancelFlag> cancel)
     : m_clock(clock), m_steps(steps), m_messages(messages), m_view(view), m_runner(runner),
@@ -72,7 +72,7 @@ void SweepController::tick()
 void SweepController::fail(const QString& description)
 {
     // A failing step stops the sweep; the user sees why and can start again.
-    mail_state = mail::StateIdle;
+    mail_state = sweep::StateIdle;
     showStopped(description);
 }
 
@@ -99,9 +99,9 @@ void SweepController::followSelectedAccount()
 void SweepController::act()
 {
     switch (mail_state) {
-    case mail::StateSweep:
+    case sweep::StateSweep:
         if (MdlMain::sel_user.toString().isEmpty()) {
-            mail_state = mail::StateIdle;
+            mail_state = sweep::StateIdle;
             m_boxOpen = true;
             const auto closed = qScopeGuard([this] { m_boxOpen = false; });
             m_messages.showMessage(u"受信ユーザーが"_s + kCrLf + u"選択されてません"_s);
@@ -109,21 +109,21 @@ void SweepController::act()
         }
         launch(false);
         return;
-    case mail::StateNothingFetched:
+    case sweep::StateNothingFetched:
         ++retry_count;
         // ">=": a start pressed between the third count and the waiting tick must not leave
         // the count past 3, where the sweep would poll every other second for ever.
         if (retry_count >= 3) {
-            next_run_text = mail::dateText(m_clock.now().addSecs(intervalSeconds())) + kCrLf;
-            mail_state = mail::StateWaiting;
+            next_run_text = sweep::dateText(m_clock.now().addSecs(intervalSeconds())) + kCrLf;
+            mail_state = sweep::StateWaiting;
         } else {
-            mail_state = mail::StateSweep;
+            mail_state = sweep::StateSweep;
         }
         return;
-    case mail::StateDeletePending:
+    case sweep::StateDeletePending:
         launch(true);
         return;
-    case mail::StateWaiting:
+    case sweep::StateWaiting:
         waitingTick();
         return;
     default:
@@ -136,12 +136,12 @@ void SweepController::launch(bool deleteStep)
     auto step = std::make_shared<Step>();
     step->deleteStep = deleteStep;
     // The step works on a copy: a pick or an edit while it runs changes the next step only.
-    step->account = mail::Account{MdlMain::sel_server.toString(), MdlMain::sel_user.toString(),
-                                  MdlMain::sel_pass.toString()};
+    step->account = sweep::Account{MdlMain::sel_server.toString(), MdlMain::sel_user.toString(),
+                                   MdlMain::sel_pass.toString()};
     step->counters = m_counters;
     m_cancel->clear();
     m_running = true;
-    mail::SweepSteps* steps = &m_steps;
+    sweep::SweepSteps* steps = &m_steps;
     std::shared_ptr<const mail::CancelFlag> cancel = m_cancel;
     m_runner.run(
         [step, steps, cancel] {
@@ -167,7 +167,7 @@ void SweepController::finishStep(const Step& step)
         m_counters = step.counters;
     }
     if (!step.cancelled && step.failure)
-        mail_state = mail::StateIdle;
+        mail_state = sweep::StateIdle;
     const std::vector<Click> clicks = std::exchange(m_clicks, {});
     for (const Click c : clicks)
         apply(c);
@@ -190,19 +190,19 @@ void SweepController::apply(Click c)
 {
     switch (c) {
     case Click::Start:
-        mail_state = mail::StateSweep;
+        mail_state = sweep::StateSweep;
         return;
     case Click::Stop:
-        mail_state = mail::StateIdle;
+        mail_state = sweep::StateIdle;
         break;
     case Click::Reset:
-        mail_state = mail::StateIdle;
+        mail_state = sweep::StateIdle;
         m_counters = {};
         retry_count = 0;
         break;
     }
     // Queued behind any step on the worker; no step runs now, so it runs before the next one.
-    mail::SweepSteps* steps = &m_steps;
+    sweep::SweepSteps* steps = &m_steps;
     m_runner.run([steps] { steps->dropJudged(); }, [] {});
 }
 
@@ -237,8 +237,8 @@ void SweepController::waitingTick()
     retry_count = 0;
     const QDateTime now = m_clock.now();
     m_view.setLabel2(next_run_text);
-    m_view.setLabel3(mail::dateText(now));
-    const QDateTime due = mail::parseDateText(next_run_text.trimmed());
+    m_view.setLabel3(sweep::dateText(now));
+    const QDateTime due = sweep::parseDateText(next_run_text.trimmed());
     if (!due.isValid()) {
         throw std::runtime_error(
             u"次回の受信時刻「%1」を日時として読み戻せません"_s.arg(next_run_text.trimmed())
@@ -246,7 +246,7 @@ void SweepController::waitingTick()
     }
     // The due time is kept to the second, so the clock is compared to the second as well.
     if (due.toSecsSinceEpoch() < now.toSecsSinceEpoch())
-        mail_state = mail::StateSweep;
+        mail_state = sweep::StateSweep;
 }
 
 qint64 SweepController::intervalSeconds() const
@@ -265,4 +265,4 @@ qint64 SweepController::intervalSeconds() const
     return static_cast<qint64>(std::floor(seconds));
 }
 
-} // namespace app
+} // namespace sweep

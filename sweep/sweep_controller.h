@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-namespace app {
+namespace sweep {
 
 class Messages;
 class StepRunner;
@@ -37,7 +37,7 @@ public:
 class SweepController {
 public:
     SweepController(
-        const Clock& clock, mail::SweepSteps& steps, Messages& messages, SweepView& view,
+        const Clock& clock, sweep::SweepSteps& steps, Messages& messages, SweepView& view,
         StepRunner& runner,
         std::shared_ptr<mail::CancelFlag> cancel = std::make_shared<mail::CancelFlag>());
     ~SweepController();
@@ -52,7 +52,7 @@ public:
 
     qint16 state() const { return mail_state; }
     qint64 retryCount() const { return retry_count; }
-    const mail::SweepCounters& counters() const { return m_counters; }
+    const sweep::SweepCounters& counters() const { return m_counters; }
     const QString& nextRunText() const { return next_run_text; }
     bool stepRunning() const { return m_running; }
 
@@ -72,17 +72,17 @@ private:
     qint64 intervalSeconds() const;
 
     const Clock& m_clock;
-    mail::SweepSteps& m_steps;
+    sweep::SweepSteps& m_steps;
     Messages& m_messages;
     SweepView& m_view;
     StepRunner& m_runner;
     std::shared_ptr<mail::CancelFlag> m_cancel;
 
-    qint16 mail_state = mail::StateIdle;
+    qint16 mail_state = sweep::StateIdle;
     qint64 retry_count = 0;
     QString next_run_text;
-    mail::SweepCounters m_counters; // recv_count and mail_no
-    QVariant m_countersAccount;     // the selected account's id the counters belong to
+    sweep::SweepCounters m_counters; // recv_count and mail_no
+    QVariant m_countersAccount;      // the selected account's id the counters belong to
     bool m_inTick = false;
     bool m_boxOpen = false;
     bool m_running = false;
@@ -90,4 +90,4 @@ private:
     std::vector<Click> m_clicks; // made while the step ran, oldest first
 };
 
-} // namespace app
+} // namespace sweep

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace mail {
+namespace sweep {
 
 namespace {
 
@@ -45,9 +45,9 @@ QVariant Angou(const QVariant& length)
     return result;
 }
 
-} // namespace mail
+} // namespace sweep
 
-namespace mail {
+namespace sweep {
 
 namespace {
 const QString kDateFormat = QStringLiteral("yyyy/MM/dd H:mm:ss");
@@ -63,4 +63,4 @@ QDateTime parseDateText(const QString& text)
     return QDateTime::fromString(text, kDateFormat);
 }
 
-} // namespace mail
+} // namespace sweep

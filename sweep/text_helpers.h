@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVariant>
 
-namespace mail {
+namespace sweep {
 
 // The sender text with every character of the fixed removal table taken out: the apostrophe,
 // brackets, percent sign, blanks and the other punctuation that must not reach a block-list
@@ -16,9 +16,9 @@ QVariant Reprep(const QVariant& text);
 // the same clock tick give different texts.
 QVariant Angou(const QVariant& length);
 
-} // namespace mail
+} // namespace sweep
 
-namespace mail {
+namespace sweep {
 
 // The program's one text form of a moment ("2026/12/07 5:04:09"), local time; it reads back
 // into the same second with parseDateText.
@@ -26,4 +26,4 @@ QString dateText(const QDateTime& moment);
 // The moment of a dateText; an invalid QDateTime when the text is not one.
 QDateTime parseDateText(const QString& text);
 
-} // namespace mail
+} // namespace sweep

@@ -169,19 +169,19 @@ int main(int argc, char* argv[])
         bench::SettingsBeside settings;
         SenderOnlyLibrary library;
         QString status;
-        mail::MailboxSweep sweep(
-            library, mail::MailboxSweep::Hooks{
+        sweep::MailboxSweep sweep(
+            library, sweep::MailboxSweep::Hooks{
                          .folder = [] { return bench::SettingsBeside::folder(); },
                          .statusLine = [&status](const QString& text) { status = text; },
                      });
         const auto judge = [&](const QString& sender) {
             library.sender = sender;
-            mail::SweepCounters counters{1, 0};
+            sweep::SweepCounters counters{1, 0};
             QElapsedTimer timer;
             timer.start();
             const qint16 state = sweep.mail_koi2(counters, {u"x"_s, u"u"_s, {}});
             const double ms = bench::elapsedMs(timer);
-            if (state != mail::StateSweep)
+            if (state != sweep::StateSweep)
                 bench::fail(u"the sweep judged %1 blocked"_s.arg(sender));
             return ms;
         };

@@ -66,15 +66,15 @@ int child(const QString& source)
     timer.start();
     PreparedMail library(source);
     QString status;
-    mail::MailboxSweep sweep(library,
-                             {
-                                 .folder = [] { return bench::SettingsBeside::folder(); },
-                                 .statusLine = [&status](const QString& text) { status = text; },
-                             });
-    mail::SweepCounters counters{1, 0};
+    sweep::MailboxSweep sweep(library,
+                              {
+                                  .folder = [] { return bench::SettingsBeside::folder(); },
+                                  .statusLine = [&status](const QString& text) { status = text; },
+                              });
+    sweep::SweepCounters counters{1, 0};
     const qint16 state = sweep.mail_koi2(counters, {u"pop.example.jp"_s, u"u"_s, u"p"_s});
     const double ms = bench::elapsedMs(timer);
-    if (state != mail::StateDeletePending || bench::SettingsBeside::leftovers() != 0) {
+    if (state != sweep::StateDeletePending || bench::SettingsBeside::leftovers() != 0) {
         std::fprintf(stderr, "the step did not judge the sender (state %d, %lld files left): %s\n",
                      state, static_cast<long long>(bench::SettingsBeside::leftovers()),
                      qPrintable(status));

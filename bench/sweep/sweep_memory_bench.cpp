@@ -65,14 +65,14 @@ int child(quint16 port, int number, const QString& user, const QString& password
     } else {
         QString status;
         mail::PopMailLibrary library;
-        mail::MailboxSweep sweep(
-            library, mail::MailboxSweep::Hooks{
+        sweep::MailboxSweep sweep(
+            library, sweep::MailboxSweep::Hooks{
                          .folder = [] { return bench::SettingsBeside::folder(); },
                          .statusLine = [&status](const QString& text) { status = text; },
                      });
-        mail::SweepCounters counters{number, 0};
+        sweep::SweepCounters counters{number, 0};
         const qint16 state = sweep.mail_koi2(counters, {serverText, user, password});
-        if (state != mail::StateSweep || !status.isEmpty() ||
+        if (state != sweep::StateSweep || !status.isEmpty() ||
             bench::SettingsBeside::leftovers() != 0) {
             std::fprintf(stderr, "the sweep step failed (state %d, %lld files left): %s\n", state,
                          static_cast<long long>(bench::SettingsBeside::leftovers()),

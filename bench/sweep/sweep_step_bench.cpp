@@ -39,7 +39,7 @@ class SweepRunner {
 public:
     SweepRunner(const mail::DovecotFixture& server, const QString& serverText)
         : m_account{serverText, server.user(), server.password()}, m_library(options(server)),
-          m_sweep(m_library, mail::MailboxSweep::Hooks{
+          m_sweep(m_library, sweep::MailboxSweep::Hooks{
                                  .folder = [] { return bench::SettingsBeside::folder(); },
                                  .statusLine = [this](const QString& text) { m_status = text; },
                              })
@@ -48,12 +48,12 @@ public:
 
     double step()
     {
-        mail::SweepCounters counters{1, 0};
+        sweep::SweepCounters counters{1, 0};
         QElapsedTimer timer;
         timer.start();
         const qint16 state = m_sweep.mail_koi2(counters, m_account);
         const double ms = bench::elapsedMs(timer);
-        if (state != mail::StateSweep || counters.mail_no != 2 || !m_status.isEmpty())
+        if (state != sweep::StateSweep || counters.mail_no != 2 || !m_status.isEmpty())
             bench::fail(
                 u"the sweep step did not read and keep message 1 (state %1): %2"_s.arg(state).arg(
                     m_status));
@@ -72,9 +72,9 @@ private:
         return o;
     }
 
-    mail::Account m_account;
+    sweep::Account m_account;
     mail::PopMailLibrary m_library;
-    mail::MailboxSweep m_sweep;
+    sweep::MailboxSweep m_sweep;
     QString m_status;
 };
 

@@ -30,7 +30,7 @@ using faulttest::ScriptedPopServer;
 namespace {
 
 // Boxes would block the run: their texts are printed instead.
-class NoBoxes final : public app::Messages {
+class NoBoxes final : public sweep::Messages {
 public:
     void showMessage(const QString& text) override
     {
@@ -41,14 +41,14 @@ public:
 
 // Times each step on the worker; the longest is what the window froze for when steps ran on
 // its own thread.
-class TimedSteps final : public mail::SweepSteps {
+class TimedSteps final : public sweep::SweepSteps {
 public:
-    explicit TimedSteps(mail::SweepSteps& inner) : m_inner(inner) {}
-    qint16 mail_koi2(mail::SweepCounters& counters, const mail::Account& account) override
+    explicit TimedSteps(sweep::SweepSteps& inner) : m_inner(inner) {}
+    qint16 mail_koi2(sweep::SweepCounters& counters, const sweep::Account& account) override
     {
         return timed([&] { return m_inner.mail_koi2(counters, account); });
     }
-    qint16 mail_koi4(const mail::SweepCounters& counters, const mail::Account& account) override
+    qint16 mail_koi4(const sweep::SweepCounters& counters, const sweep::Account& account) override
     {
         return timed([&] { return m_inner.mail_koi4(counters, account); });
     }
@@ -63,7 +63,7 @@ private:
         longestMs = std::max<qint64>(longestMs.load(), timer.elapsed());
         return result;
     }
-    mail::SweepSteps& m_inner;
+    sweep::SweepSteps& m_inner;
 };
 
 // The longest gap between two firings of a 10-ms timer, less the 10 ms it is meant to wait.
@@ -97,19 +97,20 @@ struct Outcome {
 };
 
 // Sweeps message 1 of the server; with stopAfter, clicks Stop that long into its RETR.
-Outcome sweep(const ScriptedPopServer& server, std::optional<std::chrono::milliseconds> stopAfter)
+Outcome sweepOnce(const ScriptedPopServer& server,
+                  std::optional<std::chrono::milliseconds> stopAfter)
 {
     auto cancel = std::make_shared<mail::CancelFlag>();
     mail::PopOptions options;
     options.cancel = cancel;
     mail::PopMailLibrary library(options);
-    mail::MailboxSweep steps(library, {.folder = [] { return bench::SettingsBeside::folder(); },
-                                       .statusLine = {},
-                                       .cancel = cancel});
+    sweep::MailboxSweep steps(library, {.folder = [] { return bench::SettingsBeside::folder(); },
+                                        .statusLine = {},
+                                        .cancel = cancel});
     TimedSteps timed(steps);
     NoBoxes boxes;
-    app::ThreadStepRunner runner;
-    app::SystemClock clock;
+    sweep::ThreadStepRunner runner;
+    sweep::SystemClock clock;
     Form1 window(clock, timed, boxes, runner, cancel);
     window.show();
     MdlMain::sel_server = u"pop3://127.0.0.1:%1"_s.arg(server.port());
@@ -179,7 +180,7 @@ int main(int argc, char* argv[])
     slow.chunk = 100 * 1024;
     slow.interval = 50ms;
     throttled.setFaults({slow});
-    const Outcome a = sweep(throttled, std::nullopt);
+    const Outcome a = sweepOnce(throttled, std::nullopt);
     std::printf(
         "  30 MB at 2 MB/s: judged after %lld ms; longest stall %lld ms; longest step %lld ms\n",
         static_cast<long long>(a.judgedMs), static_cast<long long>(a.stallMs),
@@ -194,7 +195,7 @@ int main(int argc, char* argv[])
     stall.chunk = (stall.slow.size() + 1) / 2; // two pieces, the pause between them
     stall.interval = 5000ms;
     stalling.setFaults({stall});
-    const Outcome b = sweep(stalling, std::nullopt);
+    const Outcome b = sweepOnce(stalling, std::nullopt);
     std::printf(
         "  5-s stall in RETR: judged after %lld ms; longest stall %lld ms; longest step %lld ms\n",
         static_cast<long long>(b.judgedMs), static_cast<long long>(b.stallMs),
@@ -204,7 +205,7 @@ int main(int argc, char* argv[])
     ScriptedPopServer again;
     again.setMailbox({{"uid-big-1", big}});
     again.setFaults({slow});
-    const Outcome c = sweep(again, 1000ms);
+    const Outcome c = sweepOnce(again, 1000ms);
     std::printf("  Stop during the throttled RETR: idle after %lld ms; longest stall %lld ms\n",
                 static_cast<long long>(c.stopToIdle), static_cast<long long>(c.stallMs));
 

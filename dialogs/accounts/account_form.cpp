@@ -9,7 +9,7 @@
 
 namespace dialogs {
 
-AccountForm::AccountForm(app::Messages& messages, QWidget* owner, const AccountFormLayout& layout)
+AccountForm::AccountForm(sweep::Messages& messages, QWidget* owner, const AccountFormLayout& layout)
     : FixedDialog(owner, layout.clientWidth, layout.clientHeight), m_messages(messages)
 {
     QLabel** labels[] = {&Label1, &Label2, &Label3, &Label4};
@@ -42,7 +42,7 @@ AccountForm::AccountForm(app::Messages& messages, QWidget* owner, const AccountF
 
 void AccountForm::onCommand1Clicked()
 {
-    app::runGuarded(m_messages, [this] {
+    sweep::runGuarded(m_messages, [this] {
         const AccountCheck check =
             checkAccountFields(Text1->text(), Text2->text(), Text3->text(), Text4->text());
         if (!check.passed()) {

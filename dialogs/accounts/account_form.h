@@ -1,7 +1,7 @@
 #pragma once
 
-#include "settings_file.h"
 #include "fixed_dialog.h"
+#include "settings_file.h"
 
 #include <QFont>
 #include <QString>
@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -71,7 +71,7 @@ public:
     QPushButton* Command1;
 
 protected:
-    AccountForm(app::Messages& messages, QWidget* owner, const AccountFormLayout& layout);
+    AccountForm(sweep::Messages& messages, QWidget* owner, const AccountFormLayout& layout);
 
     // What a save writes, once the checks have passed; a failure of the store ends the
     // program as any other does.
@@ -80,7 +80,7 @@ protected:
 private:
     void onCommand1Clicked();
 
-    app::Messages& m_messages;
+    sweep::Messages& m_messages;
 };
 
 } // namespace dialogs

@@ -5,19 +5,19 @@
 
 namespace dialogs {
 
-void openNewAccountDialog(QWidget* owner, app::Messages& messages)
+void openNewAccountDialog(QWidget* owner, sweep::Messages& messages)
 {
     Form2 dialog(messages, owner);
     dialog.exec();
 }
 
-void openSweepPicker(QWidget* owner, app::Messages& messages)
+void openSweepPicker(QWidget* owner, sweep::Messages& messages)
 {
     Form7 picker(messages, owner);
     picker.exec();
 }
 
-void openEditPicker(QWidget* owner, app::Messages& messages)
+void openEditPicker(QWidget* owner, sweep::Messages& messages)
 {
     Form6 picker(messages, owner);
     picker.exec();

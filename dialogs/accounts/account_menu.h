@@ -2,7 +2,7 @@
 
 class QWidget;
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -11,10 +11,10 @@ class Messages;
 namespace dialogs {
 
 // m2: the new account dialog (Form2).
-void openNewAccountDialog(QWidget* owner, app::Messages& messages);
+void openNewAccountDialog(QWidget* owner, sweep::Messages& messages);
 // m8: the picker for sweeping (Form7).
-void openSweepPicker(QWidget* owner, app::Messages& messages);
+void openSweepPicker(QWidget* owner, sweep::Messages& messages);
 // m6: the picker for editing (Form6), which leads to the edit dialog (Form8).
-void openEditPicker(QWidget* owner, app::Messages& messages);
+void openEditPicker(QWidget* owner, sweep::Messages& messages);
 
 } // namespace dialogs

@@ -15,7 +15,7 @@ using app::twips;
 
 namespace dialogs {
 
-AccountPicker::AccountPicker(app::Messages& messages, QWidget* owner, int widthTwips,
+AccountPicker::AccountPicker(sweep::Messages& messages, QWidget* owner, int widthTwips,
                              int heightTwips, int listWidthTwips, int listHeightTwips)
     : FixedDialog(owner, widthTwips, heightTwips), m_messages(messages)
 {
@@ -32,9 +32,10 @@ AccountPicker::AccountPicker(app::Messages& messages, QWidget* owner, int widthT
 void AccountPicker::load()
 {
     setWindowTitle(u"一覧から選択"_s);
-    app::runGuarded(m_messages, [this] {
+    sweep::runGuarded(m_messages, [this] {
         const auto settings = store::openSettings();
-        for (auto rows = settings->Execute(store::SqlAccountList()); !rows->eof(); rows->moveNext()) {
+        for (auto rows = settings->Execute(store::SqlAccountList()); !rows->eof();
+             rows->moveNext()) {
             // A row without a user name (only written by hand, never by the dialogs) is
             // listed as an empty entry rather than ending the program each time a picker
             // opens.
@@ -51,7 +52,7 @@ void AccountPicker::pick(const QListWidgetItem* item)
     m_picked = true;
 
     bool loaded = false;
-    app::runGuarded(m_messages, [this, item, &loaded] {
+    sweep::runGuarded(m_messages, [this, item, &loaded] {
         // The entry's row, by its id: equal names are different accounts, and the name itself
         // (quotes and all) plays no part in finding it.
         bool hasId = false;
@@ -70,18 +71,18 @@ void AccountPicker::pick(const QListWidgetItem* item)
 
 } // namespace dialogs
 
-Form7::Form7(app::Messages& messages, QWidget* owner)
+Form7::Form7(sweep::Messages& messages, QWidget* owner)
     : AccountPicker(messages, owner, 2670, 3120, 2655, 3120)
 {
 }
 
-Form6::Form6(app::Messages& messages, QWidget* owner, EditorOpener openEditor)
+Form6::Form6(sweep::Messages& messages, QWidget* owner, EditorOpener openEditor)
     : AccountPicker(messages, owner, 3165, 2580, 3135, 2580),
       m_openEditor(openEditor ? std::move(openEditor) : EditorOpener(&Form6::showEditDialog))
 {
 }
 
-void Form6::showEditDialog(QWidget* owner, app::Messages& messages)
+void Form6::showEditDialog(QWidget* owner, sweep::Messages& messages)
 {
     Form8 editor(messages, owner);
     editor.exec();

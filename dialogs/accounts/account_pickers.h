@@ -1,14 +1,14 @@
 #pragma once
 
-#include "settings_file.h"
 #include "fixed_dialog.h"
+#include "settings_file.h"
 
 #include <functional>
 
 class QListWidget;
 class QListWidgetItem;
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -25,13 +25,13 @@ public:
 
 protected:
     // Sizes in twips; the list fills the given size from the client area's top left.
-    AccountPicker(app::Messages& messages, QWidget* owner, int widthTwips, int heightTwips,
+    AccountPicker(sweep::Messages& messages, QWidget* owner, int widthTwips, int heightTwips,
                   int listWidthTwips, int listHeightTwips);
 
     // Runs after the picker has closed, for every pick (also one that loaded nothing).
     virtual void afterPick() {}
 
-    app::Messages& m_messages;
+    sweep::Messages& m_messages;
 
 private:
     void load();
@@ -47,7 +47,7 @@ class Form7 : public dialogs::AccountPicker {
     Q_OBJECT
 
 public:
-    Form7(app::Messages& messages, QWidget* owner);
+    Form7(sweep::Messages& messages, QWidget* owner);
 };
 
 // The picker for editing: a pick loads the account, closes the list and then opens the edit
@@ -57,13 +57,13 @@ class Form6 : public dialogs::AccountPicker {
 
 public:
     // Opens what follows a pick; owner is the picker's owner, as the picker is gone by then.
-    using EditorOpener = std::function<void(QWidget* owner, app::Messages& messages)>;
+    using EditorOpener = std::function<void(QWidget* owner, sweep::Messages& messages)>;
 
     // Without an opener, a pick shows the edit dialog modally.
-    Form6(app::Messages& messages, QWidget* owner, EditorOpener openEditor = {});
+    Form6(sweep::Messages& messages, QWidget* owner, EditorOpener openEditor = {});
 
     // Shows the edit dialog over the owner and returns when it has closed.
-    static void showEditDialog(QWidget* owner, app::Messages& messages);
+    static void showEditDialog(QWidget* owner, sweep::Messages& messages);
 
 protected:
     void afterPick() override;

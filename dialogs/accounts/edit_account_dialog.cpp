@@ -28,7 +28,7 @@ const dialogs::AccountFormLayout kLayout{
 
 } // namespace
 
-Form8::Form8(app::Messages& messages, QWidget* owner)
+Form8::Form8(sweep::Messages& messages, QWidget* owner)
     : AccountForm(messages, owner, kLayout), m_id(MdlMain::sel_id)
 {
     // Window load. The selected account holds the store's values untyped: a text as it is, a

@@ -11,7 +11,7 @@ class Form8 : public dialogs::AccountForm {
     Q_OBJECT
 
 public:
-    Form8(app::Messages& messages, QWidget* owner);
+    Form8(sweep::Messages& messages, QWidget* owner);
 
 private:
     void save(store::Connection& db, const dialogs::AccountFields& fields) override;

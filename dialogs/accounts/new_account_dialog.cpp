@@ -30,7 +30,7 @@ const dialogs::AccountFormLayout kLayout{
 
 } // namespace
 
-Form2::Form2(app::Messages& messages, QWidget* owner) : AccountForm(messages, owner, kLayout) {}
+Form2::Form2(sweep::Messages& messages, QWidget* owner) : AccountForm(messages, owner, kLayout) {}
 
 void Form2::save(store::Connection& db, const dialogs::AccountFields& fields)
 {

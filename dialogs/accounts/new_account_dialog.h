@@ -8,7 +8,7 @@ class Form2 : public dialogs::AccountForm {
     Q_OBJECT
 
 public:
-    Form2(app::Messages& messages, QWidget* owner);
+    Form2(sweep::Messages& messages, QWidget* owner);
 
 private:
     void save(store::Connection& db, const dialogs::AccountFields& fields) override;

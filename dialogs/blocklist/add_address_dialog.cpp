@@ -8,7 +8,7 @@ using namespace Qt::StringLiterals;
 
 // The insert is no pattern: "%" and "_" are stored as the characters they are, and an entry
 // already in the table is added again.
-Form3::Form3(app::Messages& messages, QWidget* owner)
+Form3::Form3(sweep::Messages& messages, QWidget* owner)
     : AddressTextDialog(messages, owner, u"削除アドレスの追加"_s, u"登　録"_s,
                         &store::SqlBlockInsert)
 {

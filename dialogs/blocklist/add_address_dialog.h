@@ -9,7 +9,7 @@ class Form3 : public AddressTextDialog {
     Q_OBJECT
 
 public:
-    Form3(app::Messages& messages, QWidget* owner);
+    Form3(sweep::Messages& messages, QWidget* owner);
 };
 
 } // namespace dialogs

@@ -14,7 +14,7 @@ namespace dialogs {
 using namespace Qt::StringLiterals;
 using app::twips;
 
-AddressTextDialog::AddressTextDialog(app::Messages& messages, QWidget* owner,
+AddressTextDialog::AddressTextDialog(sweep::Messages& messages, QWidget* owner,
                                      const QString& caption, const QString& buttonCaption,
                                      StatementFor statementFor)
     : FixedDialog(owner, 3840, 1080), m_messages(messages), m_statementFor(statementFor)
@@ -39,7 +39,7 @@ AddressTextDialog::AddressTextDialog(app::Messages& messages, QWidget* owner,
 
 void AddressTextDialog::onCommand1Clicked()
 {
-    app::runGuarded(m_messages, [this] {
+    sweep::runGuarded(m_messages, [this] {
         const QString cleaned = store::withoutApostrophes(Text1->text());
         if (cleaned.isEmpty()) {
             m_messages.showMessage(u"未記入です"_s);

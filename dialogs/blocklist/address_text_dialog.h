@@ -1,14 +1,14 @@
 #pragma once
 
-#include "settings_file.h"
 #include "fixed_dialog.h"
+#include "settings_file.h"
 
 #include <QString>
 
 class QLineEdit;
 class QPushButton;
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -29,13 +29,13 @@ public:
     QPushButton* Command1; // the default button: Enter in Text1 presses it
 
 protected:
-    AddressTextDialog(app::Messages& messages, QWidget* owner, const QString& caption,
+    AddressTextDialog(sweep::Messages& messages, QWidget* owner, const QString& caption,
                       const QString& buttonCaption, StatementFor statementFor);
 
 private:
     void onCommand1Clicked();
 
-    app::Messages& m_messages;
+    sweep::Messages& m_messages;
     StatementFor m_statementFor;
 };
 

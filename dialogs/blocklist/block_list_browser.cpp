@@ -35,7 +35,7 @@ protected:
 
 } // namespace
 
-Form5::Form5(app::Messages& messages, QWidget* owner)
+Form5::Form5(sweep::Messages& messages, QWidget* owner)
     : FixedDialog(owner, kWidthTwips, kHeightTwips), m_messages(messages)
 {
     setFont(app::uiFont());
@@ -55,7 +55,7 @@ Form5::Form5(app::Messages& messages, QWidget* owner)
 void Form5::load()
 {
     setWindowTitle(u"一覧から削除"_s);
-    app::runGuarded(m_messages, [this] {
+    sweep::runGuarded(m_messages, [this] {
         const auto settings = store::openSettings();
         for (auto rows = settings->Execute(store::SqlBlockList()); !rows->eof(); rows->moveNext()) {
             // A row without an address (never written by this program) is listed as an empty
@@ -75,7 +75,7 @@ void Form5::pick(QListWidgetItem* item)
     if (m_picked || item == nullptr || !item->isSelected())
         return;
     m_picked = true;
-    app::runGuarded(m_messages, [this, item] {
+    sweep::runGuarded(m_messages, [this, item] {
         bool isNumber = false;
         const qint64 id = item->data(Qt::UserRole).toLongLong(&isNumber);
         if (!isNumber) {

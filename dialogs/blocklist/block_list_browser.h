@@ -7,7 +7,7 @@
 class QListWidget;
 class QListWidgetItem;
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -23,7 +23,7 @@ class Form5 : public FixedDialog {
     Q_OBJECT
 
 public:
-    Form5(app::Messages& messages, QWidget* owner);
+    Form5(sweep::Messages& messages, QWidget* owner);
 
     QListWidget* List1;
 
@@ -31,7 +31,7 @@ private:
     void load();
     void pick(QListWidgetItem* item);
 
-    app::Messages& m_messages;
+    sweep::Messages& m_messages;
     bool m_picked = false; // one pick per opening: a double click must not delete twice
 };
 

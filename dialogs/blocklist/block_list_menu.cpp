@@ -6,19 +6,19 @@
 
 namespace dialogs {
 
-void openAddAddressDialog(QWidget* owner, app::Messages& messages)
+void openAddAddressDialog(QWidget* owner, sweep::Messages& messages)
 {
     Form3 dialog(messages, owner);
     dialog.exec();
 }
 
-void openDeleteAddressDialog(QWidget* owner, app::Messages& messages)
+void openDeleteAddressDialog(QWidget* owner, sweep::Messages& messages)
 {
     Form4 dialog(messages, owner);
     dialog.exec();
 }
 
-void openBlockListBrowser(QWidget* owner, app::Messages& messages)
+void openBlockListBrowser(QWidget* owner, sweep::Messages& messages)
 {
     Form5 dialog(messages, owner);
     dialog.exec();

@@ -2,7 +2,7 @@
 
 class QWidget;
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -10,8 +10,8 @@ class Messages;
 // returns when it closes (the main window's timer keeps running meanwhile).
 namespace dialogs {
 
-void openAddAddressDialog(QWidget* owner, app::Messages& messages);    // m3: Form3
-void openDeleteAddressDialog(QWidget* owner, app::Messages& messages); // m4: Form4
-void openBlockListBrowser(QWidget* owner, app::Messages& messages);    // m5: Form5
+void openAddAddressDialog(QWidget* owner, sweep::Messages& messages);    // m3: Form3
+void openDeleteAddressDialog(QWidget* owner, sweep::Messages& messages); // m4: Form4
+void openBlockListBrowser(QWidget* owner, sweep::Messages& messages);    // m5: Form5
 
 } // namespace dialogs

@@ -9,7 +9,7 @@ class Form4 : public AddressTextDialog {
     Q_OBJECT
 
 public:
-    Form4(app::Messages& messages, QWidget* owner);
+    Form4(sweep::Messages& messages, QWidget* owner);
 };
 
 } // namespace dialogs

@@ -54,7 +54,7 @@ DeletedMailDesktop DeletedMailDesktop::real()
     };
 }
 
-DeletedMailDialog::DeletedMailDialog(const QString& folder, app::Messages& messages,
+DeletedMailDialog::DeletedMailDialog(const QString& folder, sweep::Messages& messages,
                                      DeletedMailDesktop desktop, QWidget* owner)
     : FixedDialog(owner, kWidthTwips, kHeightTwips), m_messages(messages),
       m_desktop(std::move(desktop))
@@ -91,11 +91,11 @@ DeletedMailDialog::DeletedMailDialog(const QString& folder, app::Messages& messa
 
 void DeletedMailDialog::load(const QString& folder)
 {
-    const QList<mail::DeletedMail::Kept> kept = mail::DeletedMail(folder).list();
-    for (const mail::DeletedMail::Kept& message : kept) {
+    const QList<sweep::DeletedMail::Kept> kept = sweep::DeletedMail(folder).list();
+    for (const sweep::DeletedMail::Kept& message : kept) {
         const mail::MessageSummary summary = mail::readMessageSummary(message.path);
         auto* item = new QTreeWidgetItem(List1);
-        item->setText(0, mail::dateText(message.deletedAt));
+        item->setText(0, sweep::dateText(message.deletedAt));
         item->setData(0, Qt::UserRole, message.path);
         if (summary.error.isEmpty()) {
             item->setText(1, summary.from);
@@ -110,7 +110,7 @@ void DeletedMailDialog::load(const QString& folder)
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     }
 
-    const mail::DeletedMailLimits limits;
+    const sweep::DeletedMailLimits limits;
     if (kept.isEmpty()) {
         Label1->setText(u"削除したメールはありません。"_s);
     } else {

@@ -11,7 +11,7 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -37,7 +37,7 @@ class DeletedMailDialog : public FixedDialog {
 
 public:
     // folder: deleted/ itself.
-    DeletedMailDialog(const QString& folder, app::Messages& messages, DeletedMailDesktop desktop,
+    DeletedMailDialog(const QString& folder, sweep::Messages& messages, DeletedMailDesktop desktop,
                       QWidget* owner);
 
     QTreeWidget* List1;
@@ -51,7 +51,7 @@ private:
     void openHighlighted();
     void saveHighlighted();
 
-    app::Messages& m_messages;
+    sweep::Messages& m_messages;
     DeletedMailDesktop m_desktop;
 };
 

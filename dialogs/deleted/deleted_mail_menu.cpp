@@ -1,17 +1,17 @@
 #include "deleted_mail_menu.h"
 
-#include "settings_file.h"
 #include "deleted_mail.h"
 #include "deleted_mail_dialog.h"
+#include "settings_file.h"
 
 #include <QFileInfo>
 
 namespace dialogs {
 
-void openDeletedMail(QWidget* owner, app::Messages& messages)
+void openDeletedMail(QWidget* owner, sweep::Messages& messages)
 {
     const QString dataFolder = QFileInfo(store::settingsFilePath()).absolutePath();
-    DeletedMailDialog dialog(mail::DeletedMail::folderIn(dataFolder), messages,
+    DeletedMailDialog dialog(sweep::DeletedMail::folderIn(dataFolder), messages,
                              DeletedMailDesktop::real(), owner);
     dialog.exec();
 }

@@ -2,7 +2,7 @@
 
 class QWidget;
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -10,6 +10,6 @@ namespace dialogs {
 
 // The main window's "削除したメール": shows the deleted-mail dialog modally over the owner, for
 // deleted/ beside the settings database, and returns when it closes.
-void openDeletedMail(QWidget* owner, app::Messages& messages);
+void openDeletedMail(QWidget* owner, sweep::Messages& messages);
 
 } // namespace dialogs

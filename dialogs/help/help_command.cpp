@@ -40,7 +40,7 @@ QString helpFilePath()
     return store::programFilePath(QCoreApplication::applicationDirPath(), u"kv.chm"_s);
 }
 
-void openHelpFile(app::Messages& messages, const ApplicationFinder& finder,
+void openHelpFile(sweep::Messages& messages, const ApplicationFinder& finder,
                   const DocumentOpener& opener)
 {
     const QString path = helpFilePath();

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace app {
+namespace sweep {
 class Messages;
 }
 
@@ -33,7 +33,7 @@ QString helpFilePath();
 // Opens the help file with the desktop's application for it, or says that nothing can open it.
 // The desktop is asked only about a file that is there and readable and that an application
 // is registered for: for any other it would report success and then fail out of sight.
-void openHelpFile(app::Messages& messages, const ApplicationFinder& finder,
+void openHelpFile(sweep::Messages& messages, const ApplicationFinder& finder,
                   const DocumentOpener& opener);
 
 } // namespace dialogs

@@ -5,7 +5,7 @@
 
 namespace dialogs {
 
-void openHelp(QWidget* owner, app::Messages& messages)
+void openHelp(QWidget* owner, sweep::Messages& messages)
 {
     // The viewer runs on its own and needs no owner; the message box takes its owner from
     // `messages`.

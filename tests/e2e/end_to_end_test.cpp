@@ -184,7 +184,7 @@ protected:
     // shows the due time (written by the first waiting tick).
     bool waitingWithDueTime()
     {
-        return window().controller().state() == mail::StateWaiting &&
+        return window().controller().state() == sweep::StateWaiting &&
                !window().Label2->text().isEmpty();
     }
 

@@ -8,7 +8,7 @@
 
 // Records the texts of message boxes instead of showing them. A fatal error is recorded too,
 // and the program goes on, so a test can look at what would have ended it.
-class RecordingMessages final : public app::Messages {
+class RecordingMessages final : public sweep::Messages {
 public:
     void showMessage(const QString& text) override
     {

@@ -251,7 +251,7 @@ void run(mail::DovecotFixture& server)
         QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
     });
     QTest::mouseClick(window.Command2, Qt::LeftButton);
-    if (!waitUntil([&] { return window.controller().state() == mail::StateIdle; }, 5s))
+    if (!waitUntil([&] { return window.controller().state() == sweep::StateIdle; }, 5s))
         fail(u"the no-account message did not come"_s);
 
     whenInFront<Form2>([](Form2& dialog) {
@@ -335,7 +335,7 @@ void run(mail::DovecotFixture& server)
     QTest::mouseClick(window.Command2, Qt::LeftButton);
     const bool waiting = waitUntil(
         [&] {
-            return window.controller().state() == mail::StateWaiting &&
+            return window.controller().state() == sweep::StateWaiting &&
                    !window.Label2->text().isEmpty();
         },
         60s);

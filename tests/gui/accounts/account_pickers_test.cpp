@@ -55,12 +55,12 @@ protected:
         if (kind == Picker::Sweep) {
             picker = std::make_unique<Form7>(messages, nullptr);
         } else {
-            picker =
-                std::make_unique<Form6>(messages, nullptr, [this](QWidget*, app::Messages& given) {
-                    ++editorsOpened;
-                    EXPECT_EQ(&given, &messages);
-                    selectedWhenEditorOpened = selected();
-                });
+            picker = std::make_unique<Form6>(messages, nullptr,
+                                             [this](QWidget*, sweep::Messages& given) {
+                                                 ++editorsOpened;
+                                                 EXPECT_EQ(&given, &messages);
+                                                 selectedWhenEditorOpened = selected();
+                                             });
         }
         picker->show();
         return picker;

@@ -116,7 +116,7 @@ TEST_F(DialogLayout, PickersListFillsTheClientAreaFromTheTopLeft)
 {
     Form7 sweep(messages, nullptr);
     EXPECT_EQ(sweep.List1->geometry(), inTwips(0, 0, 2655, 3120));
-    Form6 edit(messages, nullptr, [](QWidget*, app::Messages&) {});
+    Form6 edit(messages, nullptr, [](QWidget*, sweep::Messages&) {});
     EXPECT_EQ(edit.List1->geometry(), inTwips(0, 0, 3135, 2580));
     for (const QListWidget* list : {sweep.List1, edit.List1}) {
         EXPECT_FALSE(list->isSortingEnabled());
@@ -127,7 +127,7 @@ TEST_F(DialogLayout, PickersListFillsTheClientAreaFromTheTopLeft)
 // Every dialog, for what they all share.
 struct DialogKind {
     const char* situation;
-    std::function<std::unique_ptr<QDialog>(app::Messages&, QWidget*)> make;
+    std::function<std::unique_ptr<QDialog>(sweep::Messages&, QWidget*)> make;
     QSize client; // twips
     QString caption;
 
@@ -175,17 +175,17 @@ INSTANTIATE_TEST_SUITE_P(
     , EveryDialog,
     ::testing::Values(
         DialogKind{"NewAccount",
-                   [](app::Messages& m, QWidget* o) { return std::make_unique<Form2>(m, o); },
+                   [](sweep::Messages& m, QWidget* o) { return std::make_unique<Form2>(m, o); },
                    QSize(4320, 3090), u"受信設定ファイルの新規登録"_s},
         DialogKind{"EditAccount",
-                   [](app::Messages& m, QWidget* o) { return std::make_unique<Form8>(m, o); },
+                   [](sweep::Messages& m, QWidget* o) { return std::make_unique<Form8>(m, o); },
                    QSize(4680, 3195), u"受信設定ファイルの編集"_s},
         DialogKind{"SweepPicker",
-                   [](app::Messages& m, QWidget* o) { return std::make_unique<Form7>(m, o); },
+                   [](sweep::Messages& m, QWidget* o) { return std::make_unique<Form7>(m, o); },
                    QSize(2670, 3120), u"一覧から選択"_s},
         DialogKind{"EditPicker",
-                   [](app::Messages& m, QWidget* o) {
-                       return std::make_unique<Form6>(m, o, [](QWidget*, app::Messages&) {});
+                   [](sweep::Messages& m, QWidget* o) {
+                       return std::make_unique<Form6>(m, o, [](QWidget*, sweep::Messages&) {});
                    },
                    QSize(3165, 2580), u"一覧から選択"_s}),
     [](const ::testing::TestParamInfo<DialogKind>& which) { return which.param.situation; });

@@ -30,15 +30,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class IdleSteps final : public mail::SweepSteps {
+class IdleSteps final : public sweep::SweepSteps {
 public:
-    qint16 mail_koi2(mail::SweepCounters&, const mail::Account&) override
+    qint16 mail_koi2(sweep::SweepCounters&, const sweep::Account&) override
     {
-        return mail::StateIdle;
+        return sweep::StateIdle;
     }
-    qint16 mail_koi4(const mail::SweepCounters&, const mail::Account&) override
+    qint16 mail_koi4(const sweep::SweepCounters&, const sweep::Account&) override
     {
-        return mail::StateIdle;
+        return sweep::StateIdle;
     }
 };
 
@@ -72,10 +72,10 @@ TEST(EveryWindow, EveryLabelShowsItsWholeText)
 
     // The main window after a tick, with the widest texts it shows in use: a user name, the
     // counters at five digits, a due time and a clock late in the year.
-    app::SystemClock clock;
+    sweep::SystemClock clock;
     IdleSteps steps;
     MdlMain::sel_user = u"taro.yamada"_s;
-    app::InlineStepRunner runner;
+    sweep::InlineStepRunner runner;
     Form1 main(clock, steps, messages, runner);
     main.Timer1->stop();
     main.onTimer1Timeout();
@@ -89,7 +89,7 @@ TEST(EveryWindow, EveryLabelShowsItsWholeText)
         {u"Form8"_s, [&] { return std::make_unique<Form8>(messages, nullptr); }},
         {u"Form6"_s,
          [&] {
-             return std::make_unique<Form6>(messages, nullptr, [](QWidget*, app::Messages&) {});
+             return std::make_unique<Form6>(messages, nullptr, [](QWidget*, sweep::Messages&) {});
          }},
         {u"Form7"_s, [&] { return std::make_unique<Form7>(messages, nullptr); }},
         {u"Form3"_s, [&] { return std::make_unique<dialogs::Form3>(messages, nullptr); }},

@@ -28,18 +28,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class CountingSteps final : public mail::SweepSteps {
+class CountingSteps final : public sweep::SweepSteps {
 public:
-    qint16 mail_koi2(mail::SweepCounters& counters, const mail::Account&) override
+    qint16 mail_koi2(sweep::SweepCounters& counters, const sweep::Account&) override
     {
         ++sweeps;
         ++counters.recv_count;
         ++counters.mail_no;
-        return mail::StateSweep;
+        return sweep::StateSweep;
     }
-    qint16 mail_koi4(const mail::SweepCounters&, const mail::Account&) override
+    qint16 mail_koi4(const sweep::SweepCounters&, const sweep::Account&) override
     {
-        return mail::StateSweep;
+        return sweep::StateSweep;
     }
     int sweeps = 0;
 };
@@ -53,10 +53,10 @@ protected:
             QVariant();
     }
 
-    app::SystemClock clock;
+    sweep::SystemClock clock;
     CountingSteps steps;
     RecordingMessages messages;
-    app::InlineStepRunner runner;
+    sweep::InlineStepRunner runner;
     Form1 window{clock, steps, messages, runner};
 };
 
@@ -69,7 +69,7 @@ TEST_F(MainWindow, LoadsWithItsTitleLabelsAndIdleState)
         EXPECT_TRUE(label->text().isEmpty());
     EXPECT_EQ(window.Command1->text(), u"停　止"_s);
     EXPECT_EQ(window.Command2->text(), u"開　始"_s);
-    EXPECT_EQ(window.controller().state(), mail::StateIdle);
+    EXPECT_EQ(window.controller().state(), sweep::StateIdle);
 
     window.onTimer1Timeout();
     EXPECT_EQ(window.Label1->text(), u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
@@ -78,7 +78,7 @@ TEST_F(MainWindow, LoadsWithItsTitleLabelsAndIdleState)
 
 TEST_F(MainWindow, TimerFiresEverySecondFromCreation)
 {
-    app::SystemClock fresh;
+    sweep::SystemClock fresh;
     Form1 other(fresh, steps, messages, runner);
     EXPECT_TRUE(other.Timer1->isActive());
     EXPECT_EQ(other.Timer1->interval(), 1000);
@@ -140,11 +140,11 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemInOrder)
 TEST_F(MainWindow, StartWithoutAnAccountShowsTheMessageOnceAndGoesIdle)
 {
     QTest::mouseClick(window.Command2, Qt::LeftButton);
-    EXPECT_EQ(window.controller().state(), mail::StateSweep);
+    EXPECT_EQ(window.controller().state(), sweep::StateSweep);
     for (int i = 0; i < 4; ++i)
         window.onTimer1Timeout();
     EXPECT_EQ(messages.shown, QStringList{u"受信ユーザーが\r\n選択されてません"_s});
-    EXPECT_EQ(window.controller().state(), mail::StateIdle);
+    EXPECT_EQ(window.controller().state(), sweep::StateIdle);
     EXPECT_EQ(steps.sweeps, 0);
 }
 
@@ -167,7 +167,7 @@ TEST_F(MainWindow, StartStopAndResetDriveTheSweep)
     window.m7->trigger();
     window.onTimer1Timeout();
     EXPECT_EQ(window.Label1->text(), u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
-    EXPECT_EQ(window.controller().state(), mail::StateIdle);
+    EXPECT_EQ(window.controller().state(), sweep::StateIdle);
 }
 
 TEST_F(MainWindow, MenuItemsOpenWhatTheyAreGiven)

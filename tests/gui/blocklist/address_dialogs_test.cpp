@@ -31,7 +31,7 @@ std::string kindName(Kind kind)
     return kind == Kind::Add ? "add" : "delete";
 }
 
-std::unique_ptr<AddressTextDialog> makeDialog(Kind kind, app::Messages& messages,
+std::unique_ptr<AddressTextDialog> makeDialog(Kind kind, sweep::Messages& messages,
                                               QWidget* owner = nullptr)
 {
     if (kind == Kind::Add)
@@ -412,7 +412,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct MenuRow {
     std::string name;
-    void (*open)(QWidget*, app::Messages&);
+    void (*open)(QWidget*, sweep::Messages&);
     QString caption;
     QList<QVariant> left;
 };

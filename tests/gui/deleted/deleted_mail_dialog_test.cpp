@@ -64,7 +64,7 @@ protected:
     {
         // Kept as the sweep keeps them, one a day, the oldest first.
         QDateTime now = kFirst;
-        const mail::DeletedMail deleted(folder(), [&now] { return now; });
+        const sweep::DeletedMail deleted(folder(), [&now] { return now; });
         for (const QByteArray& bytes : messages) {
             const QString saved = data.filePath(u"saved.eml"_s);
             QFile file(saved);
@@ -80,7 +80,7 @@ protected:
         EXPECT_TRUE(notes.open(QIODevice::WriteOnly));
     }
 
-    QString folder() const { return mail::DeletedMail::folderIn(data.path()); }
+    QString folder() const { return sweep::DeletedMail::folderIn(data.path()); }
 
     void show(DeletedMailDialog& dialog)
     {
@@ -120,10 +120,10 @@ TEST_F(DeletedMailWindow, ListsTheKeptMessagesNewestFirstWithDecodedTexts)
     }
     EXPECT_EQ(rows,
               (QStringList{
-                  mail::dateText(kFirst.addDays(2)) + u"|bare@junk.example||1 KB"_s,
-                  mail::dateText(kFirst.addDays(1)) +
+                  sweep::dateText(kFirst.addDays(2)) + u"|bare@junk.example||1 KB"_s,
+                  sweep::dateText(kFirst.addDays(1)) +
                       u"|迷惑 太郎 <spam@junk.example>|限定 sale|2.0 MB"_s,
-                  mail::dateText(kFirst) + u"|迷惑メール <sale@iso.example>|特価のお知らせ|1 KB"_s,
+                  sweep::dateText(kFirst) + u"|迷惑メール <sale@iso.example>|特価のお知らせ|1 KB"_s,
               }));
     EXPECT_EQ(dialog.Label1->text(),
               u"3 通。削除してから 30 日間（合計 500 MB まで）保存されます。"_s);
@@ -206,7 +206,7 @@ TEST(DeletedMailEmpty, EmptyFolderSaysSoAndOffersNothing)
     QTemporaryDir data;
     RecordingMessages boxes;
     RecordingDesktop desktop;
-    DeletedMailDialog dialog(mail::DeletedMail::folderIn(data.path()), boxes, desktop.desktop(),
+    DeletedMailDialog dialog(sweep::DeletedMail::folderIn(data.path()), boxes, desktop.desktop(),
                              nullptr);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));

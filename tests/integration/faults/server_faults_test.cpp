@@ -427,14 +427,14 @@ AtFault sweepThrough(const Row& row)
             ADD_FAILURE() << "the run ended before the faulty tick";
             return at;
         }
-        EXPECT_EQ(run.states.back(), mail::StateWaiting);
-        EXPECT_EQ(std::count(run.states.begin(), run.states.end(), mail::StateIdle), 0);
+        EXPECT_EQ(run.states.back(), sweep::StateWaiting);
+        EXPECT_EQ(std::count(run.states.begin(), run.states.end(), sweep::StateIdle), 0);
         EXPECT_TRUE(rig.messages.shown.isEmpty()) << rig.messages.shown.join(u' ').toStdString();
         EXPECT_TRUE(rig.messages.fatal.isEmpty());
         // A failed fetch counts as "nothing fetched", a failed delete as "go on sweeping".
-        const qint16 afterFault = row.step == Step::Delete ? mail::StateSweep
-                                  : row.failure            ? mail::StateNothingFetched
-                                                           : mail::StateDeletePending;
+        const qint16 afterFault = row.step == Step::Delete ? sweep::StateSweep
+                                  : row.failure            ? sweep::StateNothingFetched
+                                                           : sweep::StateDeletePending;
         EXPECT_EQ(run.states[static_cast<size_t>(faultTick - 1)], afterFault);
 
         // The step ended within its bound, and the bound (not luck) ended it.
@@ -545,7 +545,7 @@ TEST(SweepServerFaults, uidsThatChangeInEverySessionStopTheSweepWithoutADelete)
     EXPECT_TRUE(rig.messages.shown.front().startsWith(u"エラーのため停止しました\r\n"_s));
     EXPECT_TRUE(rig.messages.shown.front().contains(u"固有 ID"_s))
         << rig.messages.shown.front().toStdString();
-    EXPECT_EQ(rig.controller.state(), mail::StateIdle);
+    EXPECT_EQ(rig.controller.state(), sweep::StateIdle);
     // Each delete tick looked the message up in the full listing and gave up: three of them.
     EXPECT_EQ(server.count("UIDL"), 3);
 }

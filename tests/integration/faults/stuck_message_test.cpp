@@ -178,7 +178,7 @@ TEST(StuckMessage, isPassedOverAndTheJunkBehindItDeleted)
 
         EXPECT_EQ(server.uids(), row.left);
         EXPECT_EQ(server.commandsStartingWith("DELE").size(), row.deletes);
-        EXPECT_EQ(rig.controller.state(), mail::StateWaiting);
+        EXPECT_EQ(rig.controller.state(), sweep::StateWaiting);
         EXPECT_TRUE(rig.messages.shown.isEmpty()) << rig.messages.shown.join(u' ').toStdString();
         for (const QString& fragment : row.said) {
             EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
@@ -212,7 +212,7 @@ TEST(StuckMessage, aSlowLineAboveTheRateStillGetsItsMailJudged)
 
     EXPECT_EQ(server.uids(), row.left);
     EXPECT_EQ(rig.controller.counters().recv_count, 3); // 1 for the start, then both mails
-    EXPECT_EQ(rig.controller.state(), mail::StateWaiting);
+    EXPECT_EQ(rig.controller.state(), sweep::StateWaiting);
     EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const QString& line) {
         return !line.isEmpty();
     })) << shown.join(u"\n"_s).toStdString();

@@ -84,9 +84,9 @@ struct WorkerSweep {
     RecordingMessages messages;
     NoLabels view;
     mail::PopMailLibrary library;
-    mail::MailboxSweep sweep;
-    app::ThreadStepRunner runner;
-    app::SweepController controller;
+    sweep::MailboxSweep sweep;
+    sweep::ThreadStepRunner runner;
+    sweep::SweepController controller;
     QString statusLine;
 };
 
@@ -132,7 +132,7 @@ TEST(WorkerStep, StopAndResetEndTheTransferAtOnceAndCommitNothing)
         const auto took =
             rig.timeToIdle([&] { row.reset ? rig.controller.reset() : rig.controller.stop(); });
         EXPECT_LE(took, 250ms);
-        EXPECT_EQ(rig.controller.state(), mail::StateIdle);
+        EXPECT_EQ(rig.controller.state(), sweep::StateIdle);
         EXPECT_EQ(rig.controller.counters().mail_no, row.reset ? 0 : 1);
         EXPECT_TRUE(SweepRig::tempEntries().isEmpty())
             << SweepRig::tempEntries().join(u", "_s).toStdString();
@@ -159,7 +159,7 @@ TEST(WorkerStep, ClosingTheWindowDuringAStepEndsItWithinASecond)
     server.setMailbox({{kJunkUid, junkMail(QByteArray(2000, 'x'))}});
     server.setFaults({slowAt(Point::Dele)});
     WorkerSweep parts(server);
-    app::ThreadStepRunner runner;
+    sweep::ThreadStepRunner runner;
     Form1 window(parts.clock, parts.sweep, parts.messages, runner, parts.cancel);
     window.Timer1->stop();
     window.show();
@@ -203,7 +203,7 @@ TEST(WorkerStep, StepReadsTheDatabaseWhileAnotherConnectionWritesIt)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.controller.stepRunning(); }, 5000));
 
     EXPECT_TRUE(rig.messages.shown.isEmpty()) << rig.messages.shown.join(u"\n"_s).toStdString();
-    EXPECT_EQ(rig.controller.state(), mail::StateDeletePending);
+    EXPECT_EQ(rig.controller.state(), sweep::StateDeletePending);
     rig.tickAndWait();
     EXPECT_TRUE(server.uids().isEmpty());
 }

@@ -200,15 +200,15 @@ TEST(SweepConnections, loginRefusedAtTheDeleteStepDeletesNothingUntilTheNextJudg
     SweepRig::selectAccount(account, server.user(), server.password());
 
     rig.controller.start();
-    for (int tick = 0; tick < 10 && rig.controller.state() != mail::StateDeletePending; ++tick)
+    for (int tick = 0; tick < 10 && rig.controller.state() != sweep::StateDeletePending; ++tick)
         rig.controller.tick();
-    ASSERT_EQ(rig.controller.state(), mail::StateDeletePending);
+    ASSERT_EQ(rig.controller.state(), sweep::StateDeletePending);
     ASSERT_EQ(rig.controller.counters().mail_no, 1);
 
     // The password changes between the judgement and the delete.
     SweepRig::selectAccount(account, server.user(), u"no longer valid"_s);
     const TickRun deleteTick = rig.runUntilWaiting(1);
-    EXPECT_EQ(deleteTick.states, (std::vector<qint16>{mail::StateSweep}));
+    EXPECT_EQ(deleteTick.states, (std::vector<qint16>{sweep::StateSweep}));
     EXPECT_LT(deleteTick.longest(), kTickBound);
     EXPECT_TRUE(rig.statusLine.startsWith(kFailurePrefix)) << rig.statusLine.toStdString();
     EXPECT_EQ(server.uids(), box.all);
@@ -218,7 +218,7 @@ TEST(SweepConnections, loginRefusedAtTheDeleteStepDeletesNothingUntilTheNextJudg
     SweepRig::selectAccount(account, server.user(), server.password());
     const TickRun rest = rig.runUntilWaiting(30);
     ASSERT_TRUE(rest.ended);
-    EXPECT_EQ(rest.states.front(), mail::StateDeletePending);
+    EXPECT_EQ(rest.states.front(), sweep::StateDeletePending);
     EXPECT_EQ(server.uids(), QStringList{box.legitimate});
     EXPECT_TRUE(rig.statusLine.isEmpty()) << rig.statusLine.toStdString();
     EXPECT_TRUE(rig.messages.shown.isEmpty()) << rig.messages.shown.join(u' ').toStdString();

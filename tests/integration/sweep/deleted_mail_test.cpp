@@ -41,7 +41,7 @@ void selectServer(SweepRig& rig, const mail::DovecotFixture& server)
 ::testing::AssertionResult tickUntilJudged(SweepRig& rig)
 {
     for (int tick = 0; tick < 10; ++tick) {
-        if (rig.controller.state() == mail::StateDeletePending)
+        if (rig.controller.state() == sweep::StateDeletePending)
             return ::testing::AssertionSuccess();
         rig.controller.tick();
     }
@@ -82,13 +82,13 @@ TEST(DeletedMail, stopOrCancelBetweenJudgingAndDeletingKeepsNothingAndDeletesNot
     settings.execute(u"insert into mymailchk(addfrom) values('spam@junk.example')"_s);
     const auto cancel = std::make_shared<mail::CancelFlag>();
     mail::PopMailLibrary library(mail::PopOptions{.caFile = server.caFile(), .cancel = cancel});
-    mail::MailboxSweep sweep(library, {.folder = [] { return SettingsFixture::folder(); },
-                                       .statusLine = [](const QString&) {},
-                                       .cancel = cancel});
-    const mail::Account account{u"127.0.0.1:%1"_s.arg(server.port()), server.user(),
-                                server.password()};
-    mail::SweepCounters counters{.mail_no = 2, .recv_count = 1};
-    ASSERT_EQ(sweep.mail_koi2(counters, account), mail::StateDeletePending);
+    sweep::MailboxSweep sweep(library, {.folder = [] { return SettingsFixture::folder(); },
+                                        .statusLine = [](const QString&) {},
+                                        .cancel = cancel});
+    const sweep::Account account{u"127.0.0.1:%1"_s.arg(server.port()), server.user(),
+                                 server.password()};
+    sweep::SweepCounters counters{.mail_no = 2, .recv_count = 1};
+    ASSERT_EQ(sweep.mail_koi2(counters, account), sweep::StateDeletePending);
     ASSERT_EQ(SweepRig::pendingCopies().size(), 1);
     cancel->raise();
     sweep.mail_koi4(counters, account);

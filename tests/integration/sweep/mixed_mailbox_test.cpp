@@ -255,7 +255,7 @@ TEST(MixedMailbox, sweepDeletesExactlyTheBlockedMessagesAndLeavesNoFileBehind)
     const QString lateFriend =
         server.addMessage(buildMail("Friend <friend@legit.example>", "late friend"));
     const TickRun early = rig.runUntilWaiting(1);
-    EXPECT_EQ(early.states, (std::vector<qint16>{mail::StateWaiting}));
+    EXPECT_EQ(early.states, (std::vector<qint16>{sweep::StateWaiting}));
     EXPECT_EQ(server.uids(), kept + QStringList({lateSpam, lateFriend}));
 
     rig.passDueTime();

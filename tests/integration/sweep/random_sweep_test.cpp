@@ -254,7 +254,7 @@ TEST(RandomSweep, deletesExactlyTheBlockedMessagesTheOtherReaderLeftAndNoLegitim
                 if (!removedByOther.contains(uid) && !now.contains(uid))
                     wronglyDeleted << u"tick %1: %2"_s.arg(tick).arg(uid);
             }
-            const bool judged = rig.controller.state() == mail::StateDeletePending;
+            const bool judged = rig.controller.state() == sweep::StateDeletePending;
             if (!now.isEmpty() && dice.chance(judged ? 0.4 : 0.15)) {
                 const QString uid = dice.pick(now);
                 if (server.deleteByUid(uid)) {

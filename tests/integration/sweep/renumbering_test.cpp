@@ -72,11 +72,11 @@ TEST(Renumbering, deleteStepDeletesTheJudgedMessageWhereverItStandsAndNoOther)
 
         // Tick until the sweep step has judged message 3 blocked.
         int ticks = 0;
-        while (rig.controller.state() != mail::StateDeletePending && ticks < 20) {
+        while (rig.controller.state() != sweep::StateDeletePending && ticks < 20) {
             rig.controller.tick();
             ++ticks;
         }
-        ASSERT_EQ(rig.controller.state(), mail::StateDeletePending);
+        ASSERT_EQ(rig.controller.state(), sweep::StateDeletePending);
         ASSERT_EQ(rig.controller.counters().mail_no, kJudged);
         ASSERT_EQ(server.uids(), uids);
 
@@ -89,7 +89,7 @@ TEST(Renumbering, deleteStepDeletesTheJudgedMessageWhereverItStandsAndNoOther)
         // The delete tick.
         rig.controller.tick();
         EXPECT_EQ(server.uids(), uidsAt(uids, row.afterDelete));
-        EXPECT_EQ(rig.controller.state(), mail::StateSweep);
+        EXPECT_EQ(rig.controller.state(), sweep::StateSweep);
         EXPECT_EQ(rig.controller.counters().mail_no, kJudged);
         EXPECT_TRUE(rig.statusLine.isEmpty()) << rig.statusLine.toStdString();
         EXPECT_TRUE(SweepRig::tempEntries().isEmpty());

@@ -67,7 +67,7 @@ TickRun SweepRig::runUntilWaiting(int maxTicks, const std::function<void(int)>& 
             run.leftovers << u"tick %1: %2"_s.arg(tick).arg(left.join(u", "_s));
         if (afterTick)
             afterTick(tick);
-        if (controller.state() == mail::StateWaiting || controller.state() == mail::StateIdle) {
+        if (controller.state() == sweep::StateWaiting || controller.state() == sweep::StateIdle) {
             run.ended = true;
             break;
         }
@@ -77,7 +77,7 @@ TickRun SweepRig::runUntilWaiting(int maxTicks, const std::function<void(int)>& 
 
 void SweepRig::passDueTime()
 {
-    const QDateTime due = mail::parseDateText(controller.nextRunText().trimmed());
+    const QDateTime due = sweep::parseDateText(controller.nextRunText().trimmed());
     clock.advance(clock.now().secsTo(due) + 1);
 }
 
@@ -90,8 +90,8 @@ QStringList SweepRig::tempEntries()
 QList<QByteArray> SweepRig::keptMessages()
 {
     QList<QByteArray> messages;
-    for (const mail::DeletedMail::Kept& kept :
-         mail::DeletedMail(SettingsFixture::deletedFolder()).list()) {
+    for (const sweep::DeletedMail::Kept& kept :
+         sweep::DeletedMail(SettingsFixture::deletedFolder()).list()) {
         QFile file(kept.path);
         messages << (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)"));
     }
@@ -109,18 +109,18 @@ std::vector<qint16> expectedStates(RunBegins begins, const std::vector<bool>& ve
     std::vector<qint16> states;
     int nothingFetched = 0;
     const auto fetchGivesNothing = [&] {
-        states.push_back(mail::StateNothingFetched);
+        states.push_back(sweep::StateNothingFetched);
         ++nothingFetched;
-        states.push_back(nothingFetched == 3 ? mail::StateWaiting : mail::StateSweep);
+        states.push_back(nothingFetched == 3 ? sweep::StateWaiting : sweep::StateSweep);
     };
     if (begins == RunBegins::FromStart)
         fetchGivesNothing(); // "SAVE 0"
     else
-        states.push_back(mail::StateSweep);
+        states.push_back(sweep::StateSweep);
     for (const bool blocked : verdicts) {
         if (blocked)
-            states.push_back(mail::StateDeletePending);
-        states.push_back(mail::StateSweep);
+            states.push_back(sweep::StateDeletePending);
+        states.push_back(sweep::StateSweep);
     }
     while (nothingFetched < 3)
         fetchGivesNothing();

@@ -26,7 +26,7 @@ inline void PrintTo(const QString& text, std::ostream* out)
 namespace sweeptest {
 
 // A clock that stands still until the test moves it.
-class FakeClock final : public app::Clock {
+class FakeClock final : public sweep::Clock {
 public:
     QDateTime now() const override { return m_now; }
     void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
@@ -36,7 +36,7 @@ private:
 };
 
 // Stands in for the main window's labels; these tests judge the sweep by the server.
-class NoLabels final : public app::SweepView {
+class NoLabels final : public sweep::SweepView {
 public:
     void setLabel1(const QString&) override {}
     void setLabel2(const QString&) override {}
@@ -88,10 +88,10 @@ public:
     RecordingMessages messages;
     NoLabels view;
     mail::PopMailLibrary library;
-    mail::MailboxSweep sweep;
-    app::InlineStepRunner
+    sweep::MailboxSweep sweep;
+    sweep::InlineStepRunner
         runner; // each step runs inside its tick: the test reads the server after it
-    app::SweepController controller;
+    sweep::SweepController controller;
     QString statusLine; // what the main window's status line would show
 };
 

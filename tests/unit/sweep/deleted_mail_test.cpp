@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using mail::DeletedMail;
+using sweep::DeletedMail;
 
 namespace {
 

@@ -100,7 +100,7 @@ private:
     std::map<QString, int> m_saved;
 };
 
-const mail::Account kAccount{u"pop.example.jp"_s, u"taro"_s, u"pw"_s};
+const sweep::Account kAccount{u"pop.example.jp"_s, u"taro"_s, u"pw"_s};
 
 class Sweep : public ::testing::Test {
 protected:
@@ -134,8 +134,8 @@ protected:
 
     SettingsFixture settings;
     FakeMailLibrary library;
-    mail::MailboxSweep sweep;
-    mail::SweepCounters counters;
+    sweep::MailboxSweep sweep;
+    sweep::SweepCounters counters;
     QString statusLine = u"untouched"_s;
 };
 
@@ -169,7 +169,7 @@ TEST_F(Sweep, JudgesSendersAgainstTheBlockList)
             messageFrom(1, row.sender);
         counters = {};
         const qint16 result = sweepAt(1);
-        EXPECT_EQ(result, row.blocked ? mail::StateDeletePending : mail::StateSweep)
+        EXPECT_EQ(result, row.blocked ? sweep::StateDeletePending : sweep::StateSweep)
             << row.situation;
         EXPECT_EQ(counters.mail_no, row.blocked ? 1 : 2) << row.situation;
         EXPECT_EQ(counters.recv_count, 1) << row.situation;
@@ -182,18 +182,18 @@ TEST_F(Sweep, AddressLongerThanTheStoreTakesAsAPatternIsStillJudged)
     const QString longAddress = QString(60000, u'a') + u"@long.jp"_s;
     block({u"x"_s + longAddress + u"y"_s});
     messageFrom(1, u" <"_s + longAddress + u">"_s);
-    EXPECT_EQ(sweepAt(1), mail::StateDeletePending);
+    EXPECT_EQ(sweepAt(1), sweep::StateDeletePending);
     messageFrom(2, u" <b"_s + longAddress + u">"_s);
-    EXPECT_EQ(sweepAt(2), mail::StateSweep);
+    EXPECT_EQ(sweepAt(2), sweep::StateSweep);
 }
 
 TEST_F(Sweep, NothingFetchedMovesFromZeroToOneOnlyOnce)
 {
-    EXPECT_EQ(sweepAt(0), mail::StateNothingFetched);
+    EXPECT_EQ(sweepAt(0), sweep::StateNothingFetched);
     EXPECT_EQ(library.commands, QStringList{u"SAVE 0"_s});
     EXPECT_EQ(counters.mail_no, 1);
     EXPECT_EQ(counters.recv_count, 1);
-    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateNothingFetched);
+    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), sweep::StateNothingFetched);
     EXPECT_EQ(counters.mail_no, 1);
     EXPECT_EQ(counters.recv_count, 1);
 }
@@ -201,13 +201,13 @@ TEST_F(Sweep, NothingFetchedMovesFromZeroToOneOnlyOnce)
 TEST_F(Sweep, EmptyFetchAndUnreadableMessageMoveOn)
 {
     library.emptyArrayAt = 3;
-    EXPECT_EQ(sweepAt(3), mail::StateSweep);
+    EXPECT_EQ(sweepAt(3), sweep::StateSweep);
     EXPECT_EQ(counters.mail_no, 4);
     EXPECT_EQ(counters.recv_count, 0);
 
     library.messages[4] = {std::nullopt, {}, {}};
     library.readErrors[4] = u"メッセージとして読み込めません"_s;
-    EXPECT_EQ(sweepAt(4), mail::StateSweep);
+    EXPECT_EQ(sweepAt(4), sweep::StateSweep);
     EXPECT_EQ(counters.mail_no, 5);
     EXPECT_EQ(counters.recv_count, 0) << "a message that cannot be read is not counted";
     EXPECT_TRUE(leftInTemp().isEmpty()) << "its file does not stay behind";
@@ -219,7 +219,7 @@ TEST_F(Sweep, EmptyFetchAndUnreadableMessageMoveOn)
     block({u"spam@x.jp"_s});
     library.messages[5] = {QStringList{u"From: <spam@x.jp>"_s}, {u"a.pdf"_s}, {}};
     library.readErrors[5] = u"添付ファイル 3 件は保存していません"_s;
-    EXPECT_EQ(sweepAt(5), mail::StateDeletePending);
+    EXPECT_EQ(sweepAt(5), sweep::StateDeletePending);
     EXPECT_EQ(counters.recv_count, 1);
     EXPECT_TRUE(leftInTemp().isEmpty());
     for (const QString& fact : {u"メッセージ 5"_s, u"添付ファイル 3 件は保存していません"_s})
@@ -246,12 +246,12 @@ TEST_F(Sweep, AMessageThatNeverArrivesIsPassedOverAfterNineAttempts)
     for (const auto& attempt : attempts) {
         library.nextStatus = attempt.status;
         for (int i = 0; i < attempt.times; ++i) {
-            EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateNothingFetched);
+            EXPECT_EQ(sweep.mail_koi2(counters, kAccount), sweep::StateNothingFetched);
             EXPECT_EQ(counters.mail_no, 7);
             EXPECT_EQ(statusLine, u"受信エラー："_s + attempt.status.description);
         }
     }
-    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), sweep::StateSweep);
     EXPECT_EQ(counters.mail_no, 8);
     EXPECT_EQ(counters.recv_count, 0);
     for (const QString& fact : {u"受信エラー：メッセージ 7（固有 ID「uid-7」）"_s, u"9 回"_s,
@@ -261,9 +261,9 @@ TEST_F(Sweep, AMessageThatNeverArrivesIsPassedOverAfterNineAttempts)
     const QString note = statusLine;
     library.nextStatus = {};
     messageFrom(8, u" friend@example.org"_s);
-    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), sweep::StateSweep);
     EXPECT_EQ(statusLine, note);
-    EXPECT_EQ(sweepAt(0), mail::StateNothingFetched);
+    EXPECT_EQ(sweepAt(0), sweep::StateNothingFetched);
     EXPECT_EQ(statusLine, QString());
 }
 
@@ -279,13 +279,13 @@ TEST_F(Sweep, AMessageWhoseDeleteKeepsFailingIsPassedOver)
     for (const mail::CallStatus& deleteStatus :
          {refused, refused, deleted, refused, refused, refused}) {
         library.nextStatus = {};
-        EXPECT_EQ(sweepAt(3), mail::StateDeletePending);
+        EXPECT_EQ(sweepAt(3), sweep::StateDeletePending);
         library.nextStatus = deleteStatus;
-        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), sweep::StateSweep);
     }
     EXPECT_EQ(counters.recv_count, 6);
     library.nextStatus = {};
-    EXPECT_EQ(sweepAt(3), mail::StateSweep);
+    EXPECT_EQ(sweepAt(3), sweep::StateSweep);
     EXPECT_EQ(counters.mail_no, 4);
     EXPECT_EQ(counters.recv_count, 6) << "passed over, not judged again";
     EXPECT_TRUE(leftInTemp().isEmpty());
@@ -306,12 +306,12 @@ TEST_F(Sweep, UidsThatNeverComeBackStopTheSweep)
     // Each delete follows the judgement that keeps its copy: no copy, no delete.
     const auto judge = [this] {
         library.nextStatus = {};
-        EXPECT_EQ(sweepAt(3), mail::StateDeletePending);
+        EXPECT_EQ(sweepAt(3), sweep::StateDeletePending);
     };
     for (const mail::CallStatus& status : {vanished, vanished, found, vanished, vanished}) {
         judge();
         library.nextStatus = status;
-        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), sweep::StateSweep);
     }
     judge();
     library.nextStatus = vanished;
@@ -346,7 +346,7 @@ TEST_F(Sweep, AttachmentsNeverStayInTheFolder)
     };
     for (const Row& row : rows) {
         library.messages[1] = {QStringList{u"From: <spam@x.jp>"_s}, row.names, {}};
-        EXPECT_EQ(sweepAt(1), mail::StateDeletePending) << row.situation;
+        EXPECT_EQ(sweepAt(1), sweep::StateDeletePending) << row.situation;
         EXPECT_TRUE(leftInTemp().isEmpty())
             << row.situation << ": " << leftInTemp().join(u',').toStdString();
     }
@@ -359,13 +359,14 @@ TEST_F(Sweep, AFolderNamedLikeAnImageMakesNoAttachmentAnImage)
     QTemporaryDir root;
     const QString folder = root.filePath(u"box.png"_s);
     ASSERT_TRUE(QDir().mkpath(folder + u"/temp"_s));
-    mail::MailboxSweep inImageFolder(library, {.folder = [&] { return folder; }, .statusLine = {}});
+    sweep::MailboxSweep inImageFolder(library,
+                                      {.folder = [&] { return folder; }, .statusLine = {}});
     block({u"spam@x.jp"_s});
     for (const QStringList& names :
          {QStringList{u"notes"_s}, QStringList{u"a.jpg"_s, u"b.gif"_s}}) {
         library.messages[1] = {QStringList{u"From: <spam@x.jp>"_s}, names, {}};
         counters.mail_no = 1;
-        EXPECT_EQ(inImageFolder.mail_koi2(counters, kAccount), mail::StateDeletePending)
+        EXPECT_EQ(inImageFolder.mail_koi2(counters, kAccount), sweep::StateDeletePending)
             << names.join(u',').toStdString();
         EXPECT_TRUE(QDir(folder + u"/temp"_s).isEmpty()) << names.join(u',').toStdString();
     }
@@ -386,11 +387,11 @@ TEST_F(Sweep, MissingAttachmentStopsWithADescriptionAndCleansUp)
 TEST_F(Sweep, StatusLineShowsFailuresAndClearsOnSuccess)
 {
     library.nextStatus = {mail::CallStatus::Kind::Failed, u"ログインが拒否されました"_s};
-    EXPECT_EQ(sweepAt(0), mail::StateNothingFetched);
+    EXPECT_EQ(sweepAt(0), sweep::StateNothingFetched);
     EXPECT_EQ(statusLine, u"受信エラー：ログインが拒否されました"_s);
 
     library.nextStatus = {};
-    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), mail::StateNothingFetched);
+    EXPECT_EQ(sweep.mail_koi2(counters, kAccount), sweep::StateNothingFetched);
     EXPECT_EQ(statusLine, QString()) << "no message at that number is the ordinary end, no error";
 }
 
@@ -398,11 +399,11 @@ TEST_F(Sweep, DeleteSendsTheNumberAndGoesOn)
 {
     block({u"spam@x.jp"_s});
     messageFrom(4, u" <spam@x.jp>"_s);
-    ASSERT_EQ(sweepAt(4), mail::StateDeletePending);
+    ASSERT_EQ(sweepAt(4), sweep::StateDeletePending);
     library.deleteAnswer = QStringList{u"x"_s};
-    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateDeletePending);
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), sweep::StateDeletePending);
     library.deleteAnswer = std::nullopt;
-    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), sweep::StateSweep);
     EXPECT_EQ(library.commands, (QStringList{u"SAVE 4"_s, u"DELE 4"_s, u"DELE 4"_s}));
     EXPECT_EQ(counters.mail_no, 4);
 }
@@ -436,13 +437,13 @@ TEST_F(Sweep, JudgedMessageIsKeptExactlyWhenTheServerMayHaveDeletedIt)
     for (const Row& row : rows) {
         QDir(SettingsFixture::deletedFolder()).removeRecursively();
         library.commands.clear();
-        ASSERT_EQ(sweepAt(4), mail::StateDeletePending) << row.situation;
+        ASSERT_EQ(sweepAt(4), sweep::StateDeletePending) << row.situation;
         EXPECT_EQ(pendingNames().size(), 1) << row.situation;
         EXPECT_TRUE(keptNames().isEmpty()) << row.situation;
         EXPECT_TRUE(leftInTemp().isEmpty()) << row.situation;
 
         library.deleteOutcome = row.outcome;
-        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep) << row.situation;
+        EXPECT_EQ(sweep.mail_koi4(counters, kAccount), sweep::StateSweep) << row.situation;
         EXPECT_EQ(library.commands, (QStringList{u"SAVE 4"_s, u"DELE 4"_s})) << row.situation;
         EXPECT_EQ(library.deletingAtDele, 1) << "marked as under way before DELE went out";
         const QStringList kept = keptNames();
@@ -469,13 +470,13 @@ TEST_F(Sweep, CopyLeftFromAStoppedDeleteGoesWithTheNextFetch)
 {
     block({u"spam@x.jp"_s});
     messageFrom(4, u" <spam@x.jp>"_s);
-    ASSERT_EQ(sweepAt(4), mail::StateDeletePending);
+    ASSERT_EQ(sweepAt(4), sweep::StateDeletePending);
     ASSERT_EQ(pendingNames().size(), 1);
     // Stopped here; started again, the sweep fetches and judges number 4 anew.
-    ASSERT_EQ(sweepAt(4), mail::StateDeletePending);
+    ASSERT_EQ(sweepAt(4), sweep::StateDeletePending);
     EXPECT_EQ(pendingNames().size(), 1) << "the copy of the earlier judgement was not removed";
     library.deleteOutcome = mail::DeleteOutcome::Deleted;
-    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), sweep::StateSweep);
     EXPECT_EQ(keptNames().size(), 1);
     EXPECT_TRUE(pendingNames().isEmpty());
 }
@@ -484,7 +485,8 @@ TEST_F(Sweep, StartUpRemovesLeftCopiesAndMessagesPastTheirTimeAndKeepsDeletesUnd
 {
     const QDateTime now = QDateTime::currentDateTime();
     QDateTime moment = now.addDays(-31);
-    const mail::DeletedMail deleted(SettingsFixture::deletedFolder(), [&moment] { return moment; });
+    const sweep::DeletedMail deleted(SettingsFixture::deletedFolder(),
+                                     [&moment] { return moment; });
     QString error;
     const auto keep = [&](const QString& name) {
         const QString saved = QDir(SettingsFixture::tempFolder()).filePath(name);
@@ -514,13 +516,13 @@ TEST_F(Sweep, NoCopyNoDelete)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
-    EXPECT_EQ(sweepAt(4), mail::StateDeletePending);
+    EXPECT_EQ(sweepAt(4), sweep::StateDeletePending);
     EXPECT_TRUE(statusLine.startsWith(u"削除エラー："_s)) << statusLine.toStdString();
     EXPECT_TRUE(statusLine.contains(u"フォルダーではありません"_s)) << statusLine.toStdString();
     EXPECT_TRUE(leftInTemp().isEmpty());
     statusLine.clear();
     library.deleteOutcome = mail::DeleteOutcome::Deleted;
-    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), mail::StateSweep);
+    EXPECT_EQ(sweep.mail_koi4(counters, kAccount), sweep::StateSweep);
     EXPECT_EQ(library.commands, QStringList{u"SAVE 4"_s}) << "no DELE without a copy";
     EXPECT_TRUE(statusLine.contains(u"削除していません"_s)) << statusLine.toStdString();
     EXPECT_EQ(counters.mail_no, 4);

@@ -31,8 +31,8 @@ TEST(Reprep, CleansSenderTexts)
          u"a\tb/c?d*e&f^g~h.i_j@k<l>"_s},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(mail::Reprep(row.in).toString(), row.out) << row.situation;
-    EXPECT_EQ(mail::Reprep(QVariant()).toString(), QString()) << "an empty variant";
+        EXPECT_EQ(sweep::Reprep(row.in).toString(), row.out) << row.situation;
+    EXPECT_EQ(sweep::Reprep(QVariant()).toString(), QString()) << "an empty variant";
 }
 
 TEST(Reprep, RemovesExactlyThirtyTwoCharacters)
@@ -42,7 +42,7 @@ TEST(Reprep, RemovesExactlyThirtyTwoCharacters)
         if (c >= 0xD800 && c <= 0xDFFF)
             continue;
         const QString one(QChar(static_cast<char16_t>(c)));
-        if (mail::Reprep(one).toString().isEmpty())
+        if (sweep::Reprep(one).toString().isEmpty())
             removed.insert(static_cast<char16_t>(c));
     }
     const QSet<char16_t> table{0x0027, 0x002C, 0x003A, 0x003B, 0x0060, 0x005B, 0x005D, 0x007B,
@@ -59,7 +59,7 @@ TEST(Angou, LengthIsTheArgumentRoundedDownPlusOne)
         qsizetype length;
     } rows[] = {{7, 8}, {7.9, 8}, {0, 1}, {-1, 0}, {-0.5, 0}, {u"3"_s, 4}};
     for (const Row& row : rows)
-        EXPECT_EQ(mail::Angou(row.k).toString().size(), row.length)
+        EXPECT_EQ(sweep::Angou(row.k).toString().size(), row.length)
             << row.k.toString().toStdString();
 }
 
@@ -67,7 +67,7 @@ TEST(Angou, DrawsEveryDigitAndSmallLetterAndNothingElse)
 {
     QSet<QChar> seen;
     for (int i = 0; i < 2000; ++i) {
-        for (QChar c : mail::Angou(7).toString())
+        for (QChar c : sweep::Angou(7).toString())
             seen.insert(c);
     }
     QSet<QChar> alphabet;
@@ -80,16 +80,16 @@ TEST(Angou, CallsInOneClockTickContinueTheSequence)
 {
     QSet<QString> texts;
     for (int i = 0; i < 100; ++i)
-        texts.insert(mail::Angou(7).toString());
+        texts.insert(sweep::Angou(7).toString());
     EXPECT_EQ(texts.size(), 100) << "calls made within the same tick repeated a text";
 }
 
 TEST(DateText, ReadsBackIntoTheSameSecond)
 {
     const QDateTime moment(QDate(2026, 1, 2), QTime(3, 4, 5, 678));
-    EXPECT_EQ(mail::dateText(moment), u"2026/01/02 3:04:05"_s);
-    EXPECT_EQ(mail::parseDateText(mail::dateText(moment)), moment.addMSecs(-678));
-    EXPECT_FALSE(mail::parseDateText(u"tomorrow"_s).isValid());
+    EXPECT_EQ(sweep::dateText(moment), u"2026/01/02 3:04:05"_s);
+    EXPECT_EQ(sweep::parseDateText(sweep::dateText(moment)), moment.addMSecs(-678));
+    EXPECT_FALSE(sweep::parseDateText(u"tomorrow"_s).isValid());
 }
 
 } // namespace

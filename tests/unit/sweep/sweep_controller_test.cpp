@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class FakeClock final : public app::Clock {
+class FakeClock final : public sweep::Clock {
 public:
     QDateTime now() const override { return m_now; }
     void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
@@ -28,40 +28,40 @@ private:
 };
 
 // Steps that return a script of results; each call is recorded with the number it was for.
-class ScriptedSteps final : public mail::SweepSteps {
+class ScriptedSteps final : public sweep::SweepSteps {
 public:
-    using Action = std::function<qint16(mail::SweepCounters&)>;
+    using Action = std::function<qint16(sweep::SweepCounters&)>;
 
-    qint16 mail_koi2(mail::SweepCounters& counters, const mail::Account& account) override
+    qint16 mail_koi2(sweep::SweepCounters& counters, const sweep::Account& account) override
     {
         accounts.push_back(account);
         calls.push_back("koi2@" + std::to_string(counters.mail_no));
         return next(counters);
     }
-    qint16 mail_koi4(const mail::SweepCounters& counters, const mail::Account&) override
+    qint16 mail_koi4(const sweep::SweepCounters& counters, const sweep::Account&) override
     {
         calls.push_back("koi4@" + std::to_string(counters.mail_no));
-        mail::SweepCounters copy = counters;
+        sweep::SweepCounters copy = counters;
         return next(copy);
     }
 
     void then(qint16 result)
     {
-        script.push_back([result](mail::SweepCounters&) { return result; });
+        script.push_back([result](sweep::SweepCounters&) { return result; });
     }
     void then(Action action) { script.push_back(std::move(action)); }
 
     void dropJudged() override { ++drops; }
 
     std::vector<std::string> calls;
-    std::vector<mail::Account> accounts;
+    std::vector<sweep::Account> accounts;
     int drops = 0;
 
 private:
-    qint16 next(mail::SweepCounters& counters)
+    qint16 next(sweep::SweepCounters& counters)
     {
         if (script.empty())
-            return mail::StateNothingFetched;
+            return sweep::StateNothingFetched;
         Action action = std::move(script.front());
         script.pop_front();
         return action(counters);
@@ -69,7 +69,7 @@ private:
     std::deque<Action> script;
 };
 
-class RecordingView final : public app::SweepView {
+class RecordingView final : public sweep::SweepView {
 public:
     void setLabel1(const QString& text) override { label1 = text; }
     void setLabel2(const QString& text) override { label2 = text; }
@@ -102,14 +102,14 @@ protected:
     ScriptedSteps steps;
     RecordingMessages messages;
     RecordingView view;
-    app::InlineStepRunner runner;
-    app::SweepController controller{clock, steps, messages, view, runner};
+    sweep::InlineStepRunner runner;
+    sweep::SweepController controller{clock, steps, messages, view, runner};
 };
 
 TEST_F(Controller, StartsIdleAndShowsCountersAndUser)
 {
     controller.tick();
-    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_EQ(controller.state(), sweep::StateIdle);
     EXPECT_EQ(view.label1, u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
     EXPECT_EQ(view.label7, u"ユーザ：taro"_s);
     EXPECT_TRUE(steps.calls.empty());
@@ -121,9 +121,9 @@ TEST_F(Controller, EmptyMailboxWaitsForTheIntervalThenSweepsAgain)
     controller.start();
     ticks(5);
     EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi2@0", "koi2@0"}));
-    EXPECT_EQ(controller.state(), mail::StateNothingFetched);
+    EXPECT_EQ(controller.state(), sweep::StateNothingFetched);
     controller.tick(); // the third count
-    EXPECT_EQ(controller.state(), mail::StateWaiting);
+    EXPECT_EQ(controller.state(), sweep::StateWaiting);
     EXPECT_EQ(controller.nextRunText(), u"2026/12/07 9:01:00\r\n"_s);
 
     clock.advance(1);
@@ -131,14 +131,14 @@ TEST_F(Controller, EmptyMailboxWaitsForTheIntervalThenSweepsAgain)
     EXPECT_EQ(view.label2, u"2026/12/07 9:01:00\r\n"_s);
     EXPECT_EQ(view.label3, u"2026/12/07 9:00:01"_s);
     EXPECT_EQ(controller.retryCount(), 0);
-    EXPECT_EQ(controller.state(), mail::StateWaiting);
+    EXPECT_EQ(controller.state(), sweep::StateWaiting);
 
     clock.advance(59); // 9:01:00.250: the due second itself is not yet past
     controller.tick();
-    EXPECT_EQ(controller.state(), mail::StateWaiting);
+    EXPECT_EQ(controller.state(), sweep::StateWaiting);
     clock.advance(1);
     controller.tick();
-    EXPECT_EQ(controller.state(), mail::StateSweep);
+    EXPECT_EQ(controller.state(), sweep::StateSweep);
     EXPECT_EQ(steps.calls.size(), 3u) << "the sweep runs on the tick after the one that noticed";
     controller.tick();
     EXPECT_EQ(steps.calls.size(), 4u);
@@ -149,23 +149,23 @@ TEST_F(Controller, IntervalZeroStillPassesThroughTheWait)
     selectAccount(u"taro"_s, 0);
     controller.start();
     ticks(6);
-    ASSERT_EQ(controller.state(), mail::StateWaiting);
+    ASSERT_EQ(controller.state(), sweep::StateWaiting);
     controller.tick(); // same second as the due time
-    EXPECT_EQ(controller.state(), mail::StateWaiting);
+    EXPECT_EQ(controller.state(), sweep::StateWaiting);
     clock.advance(1);
     controller.tick();
-    EXPECT_EQ(controller.state(), mail::StateSweep);
+    EXPECT_EQ(controller.state(), sweep::StateSweep);
 }
 
 TEST_F(Controller, BlockedMessageIsDeletedOnTheNextTickAtTheSameNumber)
 {
-    steps.then([](mail::SweepCounters& c) {
+    steps.then([](sweep::SweepCounters& c) {
         c.mail_no = 4;
         ++c.recv_count;
-        return qint16(mail::StateDeletePending);
+        return qint16(sweep::StateDeletePending);
     });
-    steps.then(mail::StateSweep);
-    steps.then(mail::StateSweep);
+    steps.then(sweep::StateSweep);
+    steps.then(sweep::StateSweep);
     controller.start();
     ticks(3);
     EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi4@4", "koi2@4"}));
@@ -175,9 +175,9 @@ TEST_F(Controller, BlockedMessageIsDeletedOnTheNextTickAtTheSameNumber)
 
 TEST_F(Controller, DeleteThatAsksAgainIsRepeated)
 {
-    steps.then(mail::StateDeletePending);
-    steps.then(mail::StateDeletePending);
-    steps.then(mail::StateSweep);
+    steps.then(sweep::StateDeletePending);
+    steps.then(sweep::StateDeletePending);
+    steps.then(sweep::StateSweep);
     controller.start();
     ticks(4);
     EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi4@0", "koi4@0", "koi2@0"}));
@@ -186,16 +186,16 @@ TEST_F(Controller, DeleteThatAsksAgainIsRepeated)
 TEST_F(Controller, StartAndStopActInEveryState)
 {
     // Start while a delete is pending skips the delete: the message is judged anew.
-    steps.then(mail::StateDeletePending);
+    steps.then(sweep::StateDeletePending);
     controller.start();
     controller.tick();
-    ASSERT_EQ(controller.state(), mail::StateDeletePending);
+    ASSERT_EQ(controller.state(), sweep::StateDeletePending);
     controller.start();
     controller.tick();
     EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi2@0"}));
 
     // Stop while waiting, while a delete is pending, while sweeping: nothing more runs.
-    for (qint16 result : {mail::StateDeletePending, mail::StateSweep, mail::StateNothingFetched}) {
+    for (qint16 result : {sweep::StateDeletePending, sweep::StateSweep, sweep::StateNothingFetched}) {
         steps.then(result);
         controller.start();
         controller.tick();
@@ -203,13 +203,13 @@ TEST_F(Controller, StartAndStopActInEveryState)
         const size_t before = steps.calls.size();
         ticks(3);
         EXPECT_EQ(steps.calls.size(), before) << "after a step returning " << result;
-        EXPECT_EQ(controller.state(), mail::StateIdle);
+        EXPECT_EQ(controller.state(), sweep::StateIdle);
     }
 }
 
 TEST_F(Controller, StopAndResetDropTheMessageJudgedForDeletion)
 {
-    steps.then(mail::StateDeletePending);
+    steps.then(sweep::StateDeletePending);
     controller.start();
     controller.tick();
     controller.stop();
@@ -223,42 +223,42 @@ TEST_F(Controller, StopAndResetDropTheMessageJudgedForDeletion)
 TEST_F(Controller, RetryCountIsClearedOnlyByTheWaitOrReset)
 {
     // Results 2, 0, 2, 0, 2: the third 2 starts the wait although messages came between.
-    steps.then(mail::StateNothingFetched);
-    steps.then(mail::StateSweep);
-    steps.then(mail::StateNothingFetched);
-    steps.then(mail::StateSweep);
-    steps.then(mail::StateNothingFetched);
+    steps.then(sweep::StateNothingFetched);
+    steps.then(sweep::StateSweep);
+    steps.then(sweep::StateNothingFetched);
+    steps.then(sweep::StateSweep);
+    steps.then(sweep::StateNothingFetched);
     controller.start();
     ticks(7);
-    EXPECT_EQ(controller.state(), mail::StateNothingFetched);
+    EXPECT_EQ(controller.state(), sweep::StateNothingFetched);
     controller.tick();
-    EXPECT_EQ(controller.state(), mail::StateWaiting);
+    EXPECT_EQ(controller.state(), sweep::StateWaiting);
 }
 
 TEST_F(Controller, StartBetweenTheThirdCountAndTheWaitStillWaitsLater)
 {
     controller.start();
     ticks(6);
-    ASSERT_EQ(controller.state(), mail::StateWaiting);
+    ASSERT_EQ(controller.state(), sweep::StateWaiting);
     controller.start(); // before the waiting tick could clear the count
     ticks(2);
-    EXPECT_EQ(controller.state(), mail::StateWaiting)
+    EXPECT_EQ(controller.state(), sweep::StateWaiting)
         << "a fourth count must still start the wait, not poll every other second";
 }
 
 TEST_F(Controller, ResetDuringTheWaitKeepsTheLabels)
 {
-    steps.then([](mail::SweepCounters& c) {
+    steps.then([](sweep::SweepCounters& c) {
         c.mail_no = 7;
         c.recv_count = 9;
-        return qint16(mail::StateNothingFetched);
+        return qint16(sweep::StateNothingFetched);
     });
     controller.start();
     ticks(7);
-    ASSERT_EQ(controller.state(), mail::StateWaiting);
+    ASSERT_EQ(controller.state(), sweep::StateWaiting);
     const QString due = view.label2;
     controller.reset();
-    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_EQ(controller.state(), sweep::StateIdle);
     EXPECT_EQ(controller.counters().mail_no, 0);
     EXPECT_EQ(controller.counters().recv_count, 0);
     EXPECT_EQ(controller.retryCount(), 0);
@@ -274,24 +274,24 @@ TEST_F(Controller, ResetDuringTheWaitKeepsTheLabels)
 TEST_F(Controller, PickingAnotherAccountMidRunSweepsItFromTheTop)
 {
     selectAccount(u"info"_s, 60, qlonglong(1));
-    steps.then([](mail::SweepCounters& c) {
+    steps.then([](sweep::SweepCounters& c) {
         c.mail_no = 62;
         c.recv_count = 70;
-        return qint16(mail::StateSweep);
+        return qint16(sweep::StateSweep);
     });
     controller.start();
     controller.tick();
     selectAccount(u"info"_s, 60, qlonglong(1));
     ticks(2); // nothing at 62, counted once
     ASSERT_EQ(controller.retryCount(), 1);
-    ASSERT_EQ(controller.state(), mail::StateSweep);
+    ASSERT_EQ(controller.state(), sweep::StateSweep);
 
     selectAccount(u"info"_s, 60, qlonglong(2));
     controller.tick();
     EXPECT_EQ(view.label1, u"総 受 信 数     ：0\r\nメールBOX残数：0"_s);
     EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi2@62", "koi2@0"}));
     EXPECT_EQ(controller.retryCount(), 0);
-    EXPECT_EQ(controller.state(), mail::StateNothingFetched) << "the run goes on";
+    EXPECT_EQ(controller.state(), sweep::StateNothingFetched) << "the run goes on";
 }
 
 TEST_F(Controller, NoAccountShowsTheMessageOnceEvenWhileTicksKeepComing)
@@ -302,14 +302,14 @@ TEST_F(Controller, NoAccountShowsTheMessageOnceEvenWhileTicksKeepComing)
     controller.start();
     ticks(3);
     EXPECT_EQ(messages.shown, QStringList{u"受信ユーザーが\r\n選択されてません"_s});
-    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_EQ(controller.state(), sweep::StateIdle);
     EXPECT_TRUE(steps.calls.empty());
     EXPECT_EQ(view.label7, u"ユーザ："_s);
 }
 
 TEST_F(Controller, FailingStepStopsTheSweepWithOneMessage)
 {
-    steps.then([](mail::SweepCounters&) -> qint16 {
+    steps.then([](sweep::SweepCounters&) -> qint16 {
         throw store::StoreError(u"設定データベースを開けません"_s, store::StoreError::kCantOpen);
     });
     messages.whileShown = [this] { ticks(2); };
@@ -317,7 +317,7 @@ TEST_F(Controller, FailingStepStopsTheSweepWithOneMessage)
     ticks(3);
     EXPECT_EQ(messages.shown,
               QStringList{u"エラーのため停止しました\r\n設定データベースを開けません"_s});
-    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_EQ(controller.state(), sweep::StateIdle);
     EXPECT_EQ(steps.calls.size(), 1u);
 }
 
@@ -329,7 +329,7 @@ TEST_F(Controller, IntervalThatIsNotANumberStopsTheSweep)
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_TRUE(messages.shown[0].startsWith(u"エラーのため停止しました\r\n"_s));
     EXPECT_TRUE(messages.shown[0].contains(u"soon"_s));
-    EXPECT_EQ(controller.state(), mail::StateIdle);
+    EXPECT_EQ(controller.state(), sweep::StateIdle);
 }
 
 TEST_F(Controller, IntervalReadAsItsWholeNumber)
@@ -346,15 +346,15 @@ TEST_F(Controller, IntervalReadAsItsWholeNumber)
 
 TEST_F(Controller, CountersGoPast32767)
 {
-    steps.then([](mail::SweepCounters& c) {
+    steps.then([](sweep::SweepCounters& c) {
         c.mail_no = 32767;
         c.recv_count = 32767;
-        return qint16(mail::StateSweep);
+        return qint16(sweep::StateSweep);
     });
-    steps.then([](mail::SweepCounters& c) {
+    steps.then([](sweep::SweepCounters& c) {
         ++c.mail_no;
         ++c.recv_count;
-        return qint16(mail::StateSweep);
+        return qint16(sweep::StateSweep);
     });
     controller.start();
     ticks(3);
@@ -364,7 +364,7 @@ TEST_F(Controller, CountersGoPast32767)
 
 // Holds each step back until the test lets it finish, as a worker thread that is still busy
 // would: the test clicks and ticks while the step "runs".
-class HeldRunner final : public app::StepRunner {
+class HeldRunner final : public sweep::StepRunner {
 public:
     void run(std::function<void()> work, std::function<void()> done) override
     {
@@ -391,7 +391,7 @@ protected:
     // Starts and brings the sweep to a step that is out on the worker at message 5.
     void stepOut(qint16 result)
     {
-        steps.then([result](mail::SweepCounters& c) {
+        steps.then([result](sweep::SweepCounters& c) {
             c.mail_no = 5;
             c.recv_count = 3;
             return result;
@@ -404,12 +404,12 @@ protected:
 
     std::shared_ptr<mail::CancelFlag> cancel = std::make_shared<mail::CancelFlag>();
     HeldRunner held;
-    app::SweepController worked{clock, steps, messages, view, held, cancel};
+    sweep::SweepController worked{clock, steps, messages, view, held, cancel};
 };
 
 TEST_F(ControllerWithWorker, TicksDuringAStepOnlyRefreshTheLabels)
 {
-    stepOut(mail::StateSweep);
+    stepOut(sweep::StateSweep);
     selectAccount(u"jiro"_s, 60);
     for (int i = 0; i < 3; ++i)
         worked.tick();
@@ -417,7 +417,7 @@ TEST_F(ControllerWithWorker, TicksDuringAStepOnlyRefreshTheLabels)
     EXPECT_EQ(view.label7, u"ユーザ：jiro"_s);
     held.complete();
     EXPECT_EQ(worked.counters().mail_no, 5) << "the result is stored when the step ends";
-    EXPECT_EQ(worked.state(), mail::StateSweep);
+    EXPECT_EQ(worked.state(), sweep::StateSweep);
     worked.tick();
     held.complete();
     EXPECT_EQ(steps.calls, (std::vector<std::string>{"koi2@0", "koi2@5"}));
@@ -434,13 +434,13 @@ TEST_F(ControllerWithWorker, ClicksDuringAStepActAfterItInOrder)
         qint16 state;
         qint64 mailNo;
     } rows[] = {
-        {"start", mail::StateNothingFetched, false, mail::StateSweep, 5},
-        {"start", mail::StateDeletePending, false, mail::StateSweep, 5},
-        {"stop", mail::StateDeletePending, true, mail::StateIdle, 0},
-        {"reset", mail::StateSweep, true, mail::StateIdle, 0},
-        {"stop start", mail::StateDeletePending, true, mail::StateSweep, 0},
-        {"start stop", mail::StateSweep, true, mail::StateIdle, 0},
-        {"reset start", mail::StateDeletePending, true, mail::StateSweep, 0},
+        {"start", sweep::StateNothingFetched, false, sweep::StateSweep, 5},
+        {"start", sweep::StateDeletePending, false, sweep::StateSweep, 5},
+        {"stop", sweep::StateDeletePending, true, sweep::StateIdle, 0},
+        {"reset", sweep::StateSweep, true, sweep::StateIdle, 0},
+        {"stop start", sweep::StateDeletePending, true, sweep::StateSweep, 0},
+        {"start stop", sweep::StateSweep, true, sweep::StateIdle, 0},
+        {"reset start", sweep::StateDeletePending, true, sweep::StateSweep, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.clicks);
@@ -455,7 +455,7 @@ TEST_F(ControllerWithWorker, ClicksDuringAStepActAfterItInOrder)
                 worked.reset();
         }
         EXPECT_EQ(cancel->raised(), row.cancelled) << "the transfer is told to stop at once";
-        EXPECT_EQ(worked.state(), mail::StateSweep) << "nothing acts before the step ends";
+        EXPECT_EQ(worked.state(), sweep::StateSweep) << "nothing acts before the step ends";
         held.complete();
         EXPECT_FALSE(worked.stepRunning());
         EXPECT_EQ(worked.state(), row.state);
@@ -465,28 +465,28 @@ TEST_F(ControllerWithWorker, ClicksDuringAStepActAfterItInOrder)
 
 TEST_F(ControllerWithWorker, FailureOfACancelledStepOpensNoBox)
 {
-    steps.then([](mail::SweepCounters&) -> qint16 { throw std::runtime_error("disk gone"); });
+    steps.then([](sweep::SweepCounters&) -> qint16 { throw std::runtime_error("disk gone"); });
     worked.start();
     worked.tick();
     worked.stop();
     held.complete();
     EXPECT_TRUE(messages.shown.isEmpty());
-    EXPECT_EQ(worked.state(), mail::StateIdle);
+    EXPECT_EQ(worked.state(), sweep::StateIdle);
 
     // Not cancelled: the step's failure stops the sweep first, then a start made during it
     // starts again, and the box says why once.
-    steps.then([](mail::SweepCounters&) -> qint16 { throw std::runtime_error("disk gone"); });
+    steps.then([](sweep::SweepCounters&) -> qint16 { throw std::runtime_error("disk gone"); });
     worked.start();
     worked.tick();
     worked.start();
     held.complete();
     EXPECT_EQ(messages.shown, QStringList{u"エラーのため停止しました\r\ndisk gone"_s});
-    EXPECT_EQ(worked.state(), mail::StateSweep);
+    EXPECT_EQ(worked.state(), sweep::StateSweep);
 }
 
 TEST_F(ControllerWithWorker, StepWorksOnTheAccountAsItWasWhenItBegan)
 {
-    steps.then([&](mail::SweepCounters&) { return qint16(mail::StateSweep); });
+    steps.then([&](sweep::SweepCounters&) { return qint16(sweep::StateSweep); });
     worked.start();
     worked.tick();
     selectAccount(u"jiro"_s, 60);
@@ -498,7 +498,7 @@ TEST_F(ControllerWithWorker, StepWorksOnTheAccountAsItWasWhenItBegan)
 
 TEST_F(ControllerWithWorker, ShutdownCancelsTheStepAndStartsNothingAgain)
 {
-    stepOut(mail::StateSweep);
+    stepOut(sweep::StateSweep);
     worked.shutdown();
     EXPECT_TRUE(cancel->raised());
     EXPECT_FALSE(held.holding());
