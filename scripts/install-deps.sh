@@ -69,12 +69,13 @@ done
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 
-# What starts at boot: enabled systemd units and SysV start links.
+# What starts at boot: enabled systemd units and SysV start links (either may be missing).
 enabled_services() {
   if command -v systemctl >/dev/null; then
-    systemctl list-unit-files --state=enabled --no-legend 2>/dev/null | awk '{print $1}'
+    systemctl list-unit-files --state=enabled --no-legend 2>/dev/null | awk '{print $1}' || true
   fi
-  find /etc/rc[2-5].d -name 'S*' -printf 'init:%f\n' 2>/dev/null | sed 's/^init:S[0-9]*/init:/'
+  { find /etc/rc[2-5].d -name 'S*' -printf 'init:%f\n' 2>/dev/null || true; } |
+    sed 's/^init:S[0-9]*/init:/'
 }
 before=$(enabled_services | sort -u)
 
