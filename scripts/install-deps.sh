@@ -40,8 +40,8 @@ test_packages=(
   googletest libgtest-dev dovecot-core dovecot-pop3d openssl sqlcipher
   # screenshots: pictures of the display, and a window manager for frames and titles
   imagemagick openbox
-  # reading the help file's pages in the tests; the other viewer the help file is tried in
-  libchm-dev xchm
+  # reading the compiled help file back in the tests
+  libchm-dev
   # the Debian package's checks, and its manual pages read as a user would
   lintian appstream man-db groff-base locales
   # sanitizers and fuzzing
