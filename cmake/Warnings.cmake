@@ -16,11 +16,9 @@ if(JUNKBANE_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(junkbane_warnings INTERFACE -fsanitize=address,undefined)
 endif()
-# Hardened as Debian builds its packages: fortified C library calls where the optimiser can
-# check them, read-only relocations and immediate binding. (Sanitizer and fuzz builds check
-# for themselves.)
+# Linked as Debian links its packages: read-only relocations and immediate binding. (Sanitizer
+# and fuzz builds check for themselves.) The program's own code is also fortified: see the
+# top-level CMakeLists.txt.
 if(NOT JUNKBANE_SANITIZE AND NOT JUNKBANE_FUZZ)
-  target_compile_definitions(junkbane_warnings INTERFACE
-    $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
   target_link_options(junkbane_warnings INTERFACE LINKER:-z,relro LINKER:-z,now)
 endif()
