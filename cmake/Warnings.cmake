@@ -16,3 +16,9 @@ if(JUNKBANE_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(junkbane_warnings INTERFACE -fsanitize=address,undefined)
 endif()
+# Linked as Debian links its packages: read-only relocations and immediate binding. (Sanitizer
+# and fuzz builds check for themselves.) The program's own code is also fortified: see the
+# top-level CMakeLists.txt.
+if(NOT JUNKBANE_SANITIZE AND NOT JUNKBANE_FUZZ)
+  target_link_options(junkbane_warnings INTERFACE LINKER:-z,relro LINKER:-z,now)
+endif()

@@ -5,8 +5,9 @@
 #
 # The entry starts the given binary; PREFIX defaults to /usr/local (the entry goes to
 # PREFIX/share/applications, the icon to PREFIX/share/icons/hicolor/scalable/apps).
-# The program keeps junkbane.mdb, temp/ and kv.chm beside the binary, so point it at the
-# binary in its own folder, not at a copy elsewhere.
+# Run from its build folder, the program keeps junkbane.mdb, temp/, deleted/ and finds kv.chm
+# beside the binary (when it may write there), so point it at the binary in its own folder,
+# not at a copy elsewhere.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh run
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJUNKBANE_TESTS=OFF >/dev/null
 cmake --build build --target junkbane junkbane-initdb junkbane_help
 

@@ -6,7 +6,7 @@
 #
 #     tools/screenshots/take-screenshots.sh [BUILD_FOLDER]    (default: build-screenshots)
 #
-# Needs the packages of scripts/install-deps.sh (xvfb, xauth, fonts-ipafont-gothic, dovecot,
+# Needs the packages of `scripts/install-deps.sh test` (xvfb, xauth, fonts-ipafont-gothic, dovecot,
 # openbox); without openbox the windows are shot without frames.
 set -euo pipefail
 
