@@ -177,6 +177,7 @@ void Form1::setLabel7(const QString& text)
 void Form1::refreshIdleText()
 {
     // Without an account there is nothing to count yet: the line says what to do first.
-    m_statusLine->setIdleText(m_hasUser ? u"今日削除したメール：%1 通"_s.arg(m_deletedToday)
-                                        : u"受信 → 受信設定の登録 でアカウントを登録してください"_s);
+    m_statusLine->setIdleText(m_hasUser
+                                  ? u"今日削除したメール：%1 通"_s.arg(m_deletedToday)
+                                  : u"受信 → 受信設定の登録 でアカウントを登録してください"_s);
 }

@@ -39,8 +39,8 @@ QString plain(QStringView text, qsizetype limit, bool keepBreaks)
             if (code == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
                 ++i;
             out += keepBreaks ? u'\n' : u' ';
-        } else if (QChar::category(code) == QChar::Other_Control ||
-                   code == QChar::LineSeparator || code == QChar::ParagraphSeparator) {
+        } else if (QChar::category(code) == QChar::Other_Control || code == QChar::LineSeparator ||
+                   code == QChar::ParagraphSeparator) {
             out += u' ';
         } else if (QChar::requiresSurrogates(code)) {
             out += QChar(QChar::highSurrogate(code));

@@ -26,9 +26,10 @@ bool dropsContents(QStringView name)
 bool isBlock(QStringView name)
 {
     for (const QStringView block :
-         {u"p", u"div", u"br", u"tr", u"table", u"h1", u"h2", u"h3", u"h4", u"h5", u"h6", u"ul",
-          u"ol", u"li", u"blockquote", u"pre", u"hr", u"section", u"article", u"header",
-          u"footer", u"center", u"dl", u"dt", u"dd", u"address", u"form", u"body"}) {
+         {u"p",          u"div", u"br", u"tr",      u"table",   u"h1",     u"h2",
+          u"h3",         u"h4",  u"h5", u"h6",      u"ul",      u"ol",     u"li",
+          u"blockquote", u"pre", u"hr", u"section", u"article", u"header", u"footer",
+          u"center",     u"dl",  u"dt", u"dd",      u"address", u"form",   u"body"}) {
         if (name.compare(block, Qt::CaseInsensitive) == 0)
             return true;
     }
@@ -38,12 +39,12 @@ bool isBlock(QStringView name)
 const QHash<QString, char32_t>& namedReferences()
 {
     static const QHash<QString, char32_t> names{
-        {u"amp"_s, u'&'},     {u"lt"_s, u'<'},      {u"gt"_s, u'>'},      {u"quot"_s, u'"'},
-        {u"apos"_s, u'\''},   {u"nbsp"_s, u' '},    {u"copy"_s, 0xA9},    {u"reg"_s, 0xAE},
+        {u"amp"_s, u'&'},     {u"lt"_s, u'<'},       {u"gt"_s, u'>'},      {u"quot"_s, u'"'},
+        {u"apos"_s, u'\''},   {u"nbsp"_s, u' '},     {u"copy"_s, 0xA9},    {u"reg"_s, 0xAE},
         {u"yen"_s, 0xA5},     {u"hellip"_s, 0x2026}, {u"mdash"_s, 0x2014}, {u"ndash"_s, 0x2013},
-        {u"laquo"_s, 0xAB},   {u"raquo"_s, 0xBB},   {u"middot"_s, 0xB7},  {u"times"_s, 0xD7},
-        {u"trade"_s, 0x2122}, {u"euro"_s, 0x20AC},  {u"rsquo"_s, 0x2019}, {u"lsquo"_s, 0x2018},
-        {u"rdquo"_s, 0x201D}, {u"ldquo"_s, 0x201C}, {u"bull"_s, 0x2022},
+        {u"laquo"_s, 0xAB},   {u"raquo"_s, 0xBB},    {u"middot"_s, 0xB7},  {u"times"_s, 0xD7},
+        {u"trade"_s, 0x2122}, {u"euro"_s, 0x20AC},   {u"rsquo"_s, 0x2019}, {u"lsquo"_s, 0x2018},
+        {u"rdquo"_s, 0x201D}, {u"ldquo"_s, 0x201C},  {u"bull"_s, 0x2022},
     };
     return names;
 }

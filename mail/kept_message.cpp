@@ -99,7 +99,8 @@ Shape scanShape(const QString& file)
             if (!inContentType)
                 continue;
         } else {
-            inContentType = line.size() >= 13 && qstrnicmp(line.constData(), "content-type:", 13) == 0;
+            inContentType =
+                line.size() >= 13 && qstrnicmp(line.constData(), "content-type:", 13) == 0;
             if (!inContentType)
                 continue;
         }
@@ -129,7 +130,8 @@ ContentTypeText contentType(GMimeObject* object)
 
 QString fileName(GMimeObject* object)
 {
-    const char* raw = GMIME_IS_PART(object) ? g_mime_part_get_filename(GMIME_PART(object)) : nullptr;
+    const char* raw =
+        GMIME_IS_PART(object) ? g_mime_part_get_filename(GMIME_PART(object)) : nullptr;
     if (!raw || !*raw)
         return QString();
     const QByteArrayView bytes(raw, static_cast<qsizetype>(std::strlen(raw)));
@@ -294,13 +296,15 @@ Parsed parse(const QString& file)
         (shape.headerEnd < 0 ? QFileInfo(file).size() : shape.headerEnd) > kLargestHeader) {
         QFile in(file);
         if (!in.open(QIODevice::ReadOnly)) {
-            parsed.error = u"メッセージファイル「%1」を開けません（%2）。"_s.arg(file, in.errorString());
+            parsed.error =
+                u"メッセージファイル「%1」を開けません（%2）。"_s.arg(file, in.errorString());
             return parsed;
         }
-        QByteArray head = in.read(shape.headerEnd > 0 ? std::min(shape.headerEnd, kHeaderHead)
-                                                      : kHeaderHead);
+        QByteArray head =
+            in.read(shape.headerEnd > 0 ? std::min(shape.headerEnd, kHeaderHead) : kHeaderHead);
         stream = GObjectRef<GMimeStream>::adopt(g_mime_stream_mem_new_with_byte_array(
-            g_byte_array_append(g_byte_array_new(), reinterpret_cast<const guint8*>(head.constData()),
+            g_byte_array_append(g_byte_array_new(),
+                                reinterpret_cast<const guint8*>(head.constData()),
                                 static_cast<guint>(head.size()))));
         parsed.headerOnly = true;
         parsed.note = shape.containers > kViewerMostParts

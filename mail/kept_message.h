@@ -7,8 +7,8 @@ namespace mail {
 
 // One attachment of a kept message, as the viewer lists it.
 struct KeptAttachment {
-    QString name; // the name it claims, last path component only; "" when it has none
-    QString type; // "image/png"
+    QString name;    // the name it claims, last path component only; "" when it has none
+    QString type;    // "image/png"
     qint64 size = 0; // decoded bytes
 };
 
@@ -16,7 +16,7 @@ struct KeptAttachment {
 // fit to show (see app/plain_text.h).
 struct KeptMessage {
     QString from, to, date, subject;
-    QString body;          // the text body (text/plain preferred, else HTML turned into text)
+    QString body; // the text body (text/plain preferred, else HTML turned into text)
     bool bodyIsHtml = false;
     QList<KeptAttachment> attachments;
     QString note;  // what was not shown and why; "" when everything was

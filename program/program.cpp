@@ -2,8 +2,8 @@
 
 #include "data_folder.h"
 #include "deleted_mail.h"
-#include "settings_file.h"
 #include "menu_wiring.h"
+#include "settings_file.h"
 
 #include <QFileInfo>
 
@@ -36,15 +36,14 @@ Program::Program(sweep::Messages& messages, mail::PopOptions options)
     wireMenu(m_window, messages);
     // Today's deletions are the kept copies deleted today: each delete the server confirmed
     // leaves one.
-    m_window.setDeletedTodayCounter(
-        [folder = sweep::DeletedMail::folderIn(
-             QFileInfo(store::settingsFilePath()).absolutePath())] {
-            const QDate today = QDate::currentDate();
-            int count = 0;
-            for (const sweep::DeletedMail::Kept& kept : sweep::DeletedMail(folder).list())
-                count += kept.deletedAt.date() == today ? 1 : 0;
-            return count;
-        });
+    m_window.setDeletedTodayCounter([folder = sweep::DeletedMail::folderIn(
+                                         QFileInfo(store::settingsFilePath()).absolutePath())] {
+        const QDate today = QDate::currentDate();
+        int count = 0;
+        for (const sweep::DeletedMail::Kept& kept : sweep::DeletedMail(folder).list())
+            count += kept.deletedAt.date() == today ? 1 : 0;
+        return count;
+    });
     if (const QString error = m_sweep.tidyDeletedMail(); !error.isEmpty())
         m_window.setStatusLine(error);
 }
