@@ -77,9 +77,14 @@ void StatusLine::refresh()
     setText(fitted(text, font(), contentsRect().width(), kLines));
 }
 
+void StatusLine::mousePressEvent(QMouseEvent* event)
+{
+    // Taken here, so that the release comes here too.
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
 void StatusLine::mouseReleaseEvent(QMouseEvent* event)
 {
-    QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
 }
