@@ -51,11 +51,13 @@ Form1::Form1(const sweep::Clock& clock, sweep::SweepSteps& steps, sweep::Message
     m3 = del->addAction(u"アドレスの追加"_s);
     m5 = del->addAction(u"一覧より削除"_s);
     m11 = del->addAction(u"削除したメール"_s);
+    del->addSeparator();
+    m12 = del->addAction(u"元に戻す"_s);
     m7 = menuBar()->addAction(u"リセット"_s);
     etc = menuBar()->addMenu(u"その他"_s);
     m10 = etc->addAction(u"ヘルプ"_s);
     m9 = etc->addAction(u"バージョン情報"_s);
-    for (QAction* item : {m8, m2, m6, m4, m3, m5, m11, m10, m9})
+    for (QAction* item : {m8, m2, m6, m4, m3, m5, m11, m12, m10, m9})
         item->setEnabled(false);
 
     statusBar()->setSizeGripEnabled(false);

@@ -68,6 +68,7 @@ public:
     QAction* m3;
     QAction* m5;
     QAction* m11; // 削除したメール
+    QAction* m12; // 元に戻す: the block-list entries of the last deletion come back
     QAction* m7;
     QMenu* etc;
     QAction* m10;

@@ -31,9 +31,10 @@ Program::Program(sweep::Messages& messages, mail::PopOptions options)
                                  },
                              .cancel = m_cancel,
                          }),
+      m_blockListUndo([this](const QString& text) { m_window.setStatusLine(text); }),
       m_window(m_clock, m_sweep, messages, m_runner, m_cancel)
 {
-    wireMenu(m_window, messages);
+    wireMenu(m_window, messages, m_blockListUndo);
     // Today's deletions are the kept copies deleted today: each delete the server confirmed
     // leaves one.
     m_window.setDeletedTodayCounter([folder = sweep::DeletedMail::folderIn(

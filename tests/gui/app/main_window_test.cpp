@@ -134,8 +134,9 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemInOrder)
     };
     EXPECT_EQ(captions(window.m1),
               (QStringList{u"受信設定の選択"_s, u"受信設定の登録"_s, u"受信設定の編集"_s}));
-    EXPECT_EQ(captions(window.del), (QStringList{u"アドレスの削除"_s, u"アドレスの追加"_s,
-                                                 u"一覧より削除"_s, u"削除したメール"_s}));
+    EXPECT_EQ(captions(window.del),
+              (QStringList{u"アドレスの削除"_s, u"アドレスの追加"_s, u"一覧より削除"_s,
+                           u"削除したメール"_s, QString(), u"元に戻す"_s}));
     EXPECT_EQ(captions(window.etc), (QStringList{u"ヘルプ"_s, u"バージョン情報"_s}));
 }
 
