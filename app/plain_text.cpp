@@ -36,9 +36,13 @@ QString plain(QStringView text, qsizetype limit, bool keepBreaks)
         if (turnsText(code))
             continue;
         if (code == u'\r' || code == u'\n') {
-            if (code == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            const bool crLf = code == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+            if (crLf)
                 ++i;
-            out += keepBreaks ? u'\n' : u' ';
+            if (!keepBreaks)
+                out += u' ';
+            else
+                out += crLf ? QStringView(u"\r\n") : QStringView(u"\n");
         } else if (QChar::category(code) == QChar::Other_Control || code == QChar::LineSeparator ||
                    code == QChar::ParagraphSeparator) {
             out += u' ';

@@ -19,7 +19,7 @@ inline constexpr qsizetype kBoxLimit = 4000;
 // Only the start of the text that can show is looked at, however long the text is.
 QString plainLine(QStringView text, qsizetype limit = kLineLimit);
 
-// As plainLine, but line breaks (LF, CR LF or CR) stay, as LF.
+// As plainLine, but line breaks stay: LF and CR LF as they are, a lone CR as LF.
 QString plainLines(QStringView text, qsizetype limit = kBoxLimit);
 
 // A tool tip that shows the text as it is: escaped into a paragraph, so that Qt, which takes

@@ -28,7 +28,7 @@ StatusLine::StatusLine(QWidget* parent) : QLabel(parent)
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setCursor(Qt::PointingHandCursor);
     setFixedHeight(fontMetrics().lineSpacing() * kLines + 2);
-    setToolTip(u"クリックするか Ctrl+L を押すと全文を表示します"_s);
+    refresh();
 }
 
 void StatusLine::setStatus(const QString& text)
@@ -75,6 +75,8 @@ void StatusLine::refresh()
 {
     const QString& text = m_status.isEmpty() ? m_idle : m_status;
     setText(fitted(text, font(), contentsRect().width(), kLines));
+    // The whole text where the pointer rests, and the way to it without one.
+    setToolTip(plainToolTip(text) + u"<p>クリックするか Ctrl+L を押すと全文を表示します</p>"_s);
 }
 
 void StatusLine::mousePressEvent(QMouseEvent* event)
