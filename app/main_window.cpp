@@ -137,7 +137,7 @@ QString Form1::statusLine() const
 
 void Form1::showWholeStatus()
 {
-    app::showStatusBox(this, statusLine().isEmpty() ? m_statusLine->text() : statusLine());
+    app::showStatusBox(this, statusLine().isEmpty() ? m_statusLine->idleText() : statusLine());
 }
 
 void Form1::setDeletedTodayCounter(std::function<int()> counter)

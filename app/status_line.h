@@ -19,6 +19,7 @@ public:
     void setStatus(const QString& text);
     const QString& status() const { return m_status; }
     void setIdleText(const QString& text);
+    const QString& idleText() const { return m_idle; }
 
     // The start of text that fits on lines lines of the given width in these metrics, with
     // "…" at the end when it does not fit whole.

@@ -221,7 +221,7 @@ QString bodyText(GMimePart* part, const QByteArray& charset, bool* cut)
 // The leaves of a message in order, with what the viewer does with each.
 class Walker {
 public:
-    // visit(object, isBody): every leaf that is an attachment, in order.
+    // attachment: called for every leaf that is no text body, in order.
     explicit Walker(std::function<void(GMimeObject*)> attachment)
         : m_attachment(std::move(attachment))
     {
