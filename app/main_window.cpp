@@ -2,6 +2,8 @@
 
 #include "app_info.h"
 #include "controls.h"
+#include "plain_text.h"
+#include "status_line.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -49,18 +51,29 @@ Form1::Form1(const sweep::Clock& clock, sweep::SweepSteps& steps, sweep::Message
     m3 = del->addAction(u"アドレスの追加"_s);
     m5 = del->addAction(u"一覧より削除"_s);
     m11 = del->addAction(u"削除したメール"_s);
+    del->addSeparator();
+    m12 = del->addAction(u"元に戻す"_s);
     m7 = menuBar()->addAction(u"リセット"_s);
     etc = menuBar()->addMenu(u"その他"_s);
     m10 = etc->addAction(u"ヘルプ"_s);
     m9 = etc->addAction(u"バージョン情報"_s);
-    for (QAction* item : {m8, m2, m6, m4, m3, m5, m11, m10, m9})
+    for (QAction* item : {m8, m2, m6, m4, m3, m5, m11, m12, m10, m9})
         item->setEnabled(false);
 
     statusBar()->setSizeGripEnabled(false);
+    m_statusLine = new app::StatusLine(statusBar());
+    statusBar()->addWidget(m_statusLine, 1);
+    connect(m_statusLine, &app::StatusLine::clicked, this, &Form1::showWholeStatus);
+    wholeStatus = new QAction(u"状態の全文"_s, this);
+    wholeStatus->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addAction(wholeStatus);
+    connect(wholeStatus, &QAction::triggered, this, &Form1::showWholeStatus);
 
     connect(Command2, &QPushButton::clicked, this, [this] { m_controller.start(); });
     connect(Command1, &QPushButton::clicked, this, [this] { m_controller.stop(); });
     connect(m7, &QAction::triggered, this, [this] { m_controller.reset(); });
+
+    refreshIdleText();
 
     // Window load.
     setWindowTitle(u" "_s + app::applicationTitle() + u":Ver."_s + app::versionText());
@@ -90,23 +103,58 @@ void Form1::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
+bool Form1::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
 void Form1::onTimer1Timeout()
 {
     m_controller.tick();
+    // A step that has just ended may have deleted a message; a new day starts from 0.
+    const bool running = m_controller.stepRunning();
+    if ((m_stepWasRunning && !running) || m_countedOn != QDate::currentDate())
+        refreshDeletedToday();
+    m_stepWasRunning = running;
 }
 
 void Form1::setStatusLine(const QString& text)
 {
-    statusBar()->showMessage(text);
-    // The line can carry a server's own words; a tooltip would take markup in them for rich
-    // text, so the text goes in escaped (and wrapped, since the line is often cut short).
-    statusBar()->setToolTip(text.isEmpty() ? QString()
-                                           : u"<p>"_s + text.toHtmlEscaped() + u"</p>"_s);
+    const bool changed = text != m_statusLine->status();
+    m_statusLine->setStatus(text);
+    // The line can carry a server's own words: the tool tip shows them as written, whole.
+    statusBar()->setToolTip(app::plainToolTip(text));
+    if (changed)
+        Q_EMIT statusLineChanged(text);
 }
 
 QString Form1::statusLine() const
 {
-    return statusBar()->currentMessage();
+    return m_statusLine->status();
+}
+
+void Form1::showWholeStatus()
+{
+    app::showStatusBox(this, statusLine().isEmpty() ? m_statusLine->idleText() : statusLine());
+}
+
+void Form1::setDeletedTodayCounter(std::function<int()> counter)
+{
+    m_deletedTodayCounter = std::move(counter);
+    refreshDeletedToday();
+}
+
+void Form1::refreshDeletedToday()
+{
+    m_countedOn = QDate::currentDate();
+    const int count = m_deletedTodayCounter ? m_deletedTodayCounter() : 0;
+    if (count != m_deletedToday) {
+        m_deletedToday = count;
+        refreshIdleText();
+        Q_EMIT deletedTodayChanged(count);
+    }
 }
 
 void Form1::setLabel1(const QString& text)
@@ -124,4 +172,14 @@ void Form1::setLabel3(const QString& text)
 void Form1::setLabel7(const QString& text)
 {
     Label7->setText(text);
+    m_hasUser = !text.section(u'：', 1).isEmpty();
+    refreshIdleText();
+}
+
+void Form1::refreshIdleText()
+{
+    // Without an account there is nothing to count yet: the line says what to do first.
+    m_statusLine->setIdleText(m_hasUser
+                                  ? u"今日削除したメール：%1 通"_s.arg(m_deletedToday)
+                                  : u"受信 → 受信設定の登録 でアカウントを登録してください"_s);
 }

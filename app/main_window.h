@@ -2,6 +2,7 @@
 
 #include "sweep_controller.h"
 
+#include <QDate>
 #include <QMainWindow>
 
 #include <functional>
@@ -12,6 +13,10 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+
+namespace app {
+class StatusLine;
+}
 
 // The main window: the selected user, the counters, the due time and the clock, start and
 // stop, and the menu that opens every dialog. Its one-second timer drives the sweep, whose
@@ -31,9 +36,18 @@ public:
 
     sweep::SweepController& controller() { return m_controller; }
 
-    // The status line: the last failure of the mail layer, or nothing.
+    // The status line: the last failure of the mail layer or note of the program, or nothing.
+    // Menus and tool tips never replace it; a click on it or Ctrl+L shows it whole.
     void setStatusLine(const QString& text);
     QString statusLine() const;
+    // Opens the box with the whole status text; returns when it closes.
+    void showWholeStatus();
+
+    // How many messages were deleted today, from counter(): asked again after every step and
+    // when the day changes. Without a counter the count stays 0.
+    void setDeletedTodayCounter(std::function<int()> counter);
+    int deletedToday() const { return m_deletedToday; }
+    void refreshDeletedToday();
 
     QLabel* Label1;
     QLabel* Label2;
@@ -54,10 +68,17 @@ public:
     QAction* m3;
     QAction* m5;
     QAction* m11; // 削除したメール
+    QAction* m12; // 元に戻す: the block-list entries of the last deletion come back
     QAction* m7;
     QMenu* etc;
     QAction* m10;
     QAction* m9;
+
+    QAction* wholeStatus; // Ctrl+L: the whole status text, without the mouse
+
+Q_SIGNALS:
+    void deletedTodayChanged(int count);
+    void statusLineChanged(const QString& text);
 
 public Q_SLOTS:
     void onTimer1Timeout();
@@ -65,12 +86,21 @@ public Q_SLOTS:
 protected:
     // Closing the window cancels the step that runs and waits for it: nothing half done stays.
     void closeEvent(QCloseEvent* event) override;
+    // The status tips of menus and controls are dropped: they would replace the status line.
+    bool event(QEvent* event) override;
 
 private:
     void setLabel1(const QString& text) override;
     void setLabel2(const QString& text) override;
     void setLabel3(const QString& text) override;
     void setLabel7(const QString& text) override;
+    void refreshIdleText();
 
     sweep::SweepController m_controller;
+    app::StatusLine* m_statusLine;
+    std::function<int()> m_deletedTodayCounter;
+    int m_deletedToday = 0;
+    QDate m_countedOn;
+    bool m_stepWasRunning = false;
+    bool m_hasUser = false;
 };

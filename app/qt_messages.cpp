@@ -1,5 +1,7 @@
 #include "qt_messages.h"
 
+#include "plain_text.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -9,8 +11,9 @@ namespace app {
 
 void QtMessages::showMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
-                    m_owner);
+    // The text may quote a server or a message: shown as plain characters, never turned around.
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), plainLines(text),
+                    QMessageBox::Ok, m_owner);
     box.setTextFormat(Qt::PlainText); // the text may quote a server or a file name: never markup
     box.exec();
 }

@@ -1,7 +1,13 @@
 #include "desktop_opener.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
+
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +52,29 @@ std::optional<QString> desktopApplicationFor(const QString& mimeType)
 bool desktopHasApplicationFor(const QString& mimeType)
 {
     return !desktopApplicationFor(mimeType).value_or(QString()).isEmpty();
+}
+
+QString openWithApplicationFor(const QString& path, const QString& mimeType)
+{
+    const QString id = desktopApplicationFor(mimeType).value_or(QString());
+    if (id.isEmpty())
+        return u"%1 を開くアプリケーションが登録されていません。"_s.arg(mimeType);
+    const auto unref = [](gpointer object) { g_object_unref(object); };
+    const std::unique_ptr<GDesktopAppInfo, decltype(unref)> application(
+        g_desktop_app_info_new(id.toUtf8().constData()), unref);
+    if (!application)
+        return u"%1 に登録されたアプリケーション「%2」が見つかりません。"_s.arg(mimeType, id);
+    const std::unique_ptr<GFile, decltype(unref)> file(
+        g_file_new_for_path(QFile::encodeName(path).constData()), unref);
+    GList files{file.get(), nullptr, nullptr};
+    GError* error = nullptr; // free with g_error_free
+    if (!g_app_info_launch(G_APP_INFO(application.get()), &files, nullptr, &error)) {
+        const QString reason = QString::fromUtf8(error ? error->message : "");
+        if (error)
+            g_error_free(error);
+        return u"アプリケーション「%1」を起動できません（%2）。"_s.arg(id, reason);
+    }
+    return QString();
 }
 
 } // namespace dialogs

@@ -18,4 +18,10 @@ std::optional<QString> desktopApplicationFor(const QString& mimeType);
 // as its opener would choose one. False when the desktop's tools do not answer.
 bool desktopHasApplicationFor(const QString& mimeType);
 
+// Hands the file to the application registered for mimeType, named explicitly: what the file
+// holds plays no part in the choice (the desktop's opener would pick by content, and a kept
+// HTML spam would go to the web browser). "" when the application was started; otherwise why
+// it was not.
+QString openWithApplicationFor(const QString& path, const QString& mimeType);
+
 } // namespace dialogs

@@ -1,7 +1,11 @@
 #include "program.h"
 
 #include "data_folder.h"
+#include "deleted_mail.h"
 #include "menu_wiring.h"
+#include "settings_file.h"
+
+#include <QFileInfo>
 
 namespace app {
 
@@ -27,9 +31,20 @@ Program::Program(sweep::Messages& messages, mail::PopOptions options)
                                  },
                              .cancel = m_cancel,
                          }),
+      m_blockListUndo([this](const QString& text) { m_window.setStatusLine(text); }),
       m_window(m_clock, m_sweep, messages, m_runner, m_cancel)
 {
-    wireMenu(m_window, messages);
+    wireMenu(m_window, messages, m_blockListUndo);
+    // Today's deletions are the kept copies deleted today: each delete the server confirmed
+    // leaves one.
+    m_window.setDeletedTodayCounter([folder = sweep::DeletedMail::folderIn(
+                                         QFileInfo(store::settingsFilePath()).absolutePath())] {
+        const QDate today = QDate::currentDate();
+        int count = 0;
+        for (const sweep::DeletedMail::Kept& kept : sweep::DeletedMail(folder).list())
+            count += kept.deletedAt.date() == today ? 1 : 0;
+        return count;
+    });
     if (const QString error = m_sweep.tidyDeletedMail(); !error.isEmpty())
         m_window.setStatusLine(error);
 }

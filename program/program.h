@@ -1,5 +1,6 @@
 #pragma once
 
+#include "block_list_undo.h"
 #include "cancel_flag.h"
 #include "clock.h"
 #include "mailbox_sweep.h"
@@ -27,6 +28,7 @@ private:
     mail::PopMailLibrary m_library;
     sweep::MailboxSweep m_sweep;
     sweep::ThreadStepRunner m_runner;
+    dialogs::BlockListUndo m_blockListUndo; // until the program exits
     Form1 m_window; // destroyed first: its controller waits for the step on m_runner
 };
 

@@ -1,5 +1,7 @@
 #include "statements.h"
 
+#include <QVariant>
+
 namespace store {
 
 using namespace Qt::StringLiterals;
@@ -93,6 +95,28 @@ QString SqlAccountUpdateById(const QString& server, const QString& user, const Q
     return u"update cool set d_server='"_s + quoted(server) + u"',d_user='"_s + quoted(user) +
            u"',d_pass='"_s + quoted(pass) + u"',d_time='"_s + QString::number(seconds) +
            u"' where id="_s + QString::number(id);
+}
+
+QString SqlAccountPickList()
+{
+    return u"select id,d_user,d_server from cool order by id desc"_s;
+}
+
+QString SqlBlockDeleteSelect(const QString& fragment)
+{
+    return u"select id,addfrom from mymailchk where addfrom like '%"_s +
+           withoutApostrophes(fragment) + u"%' order by id"_s;
+}
+
+QString SqlBlockById(qint64 id)
+{
+    return u"select id,addfrom from mymailchk where id="_s + QString::number(id);
+}
+
+QString SqlBlockRestore(qint64 id, const QVariant& address)
+{
+    return u"insert into mymailchk (id,addfrom) values ("_s + QString::number(id) + u","_s +
+           (address.isNull() ? u"null"_s : u"'"_s + quoted(address.toString()) + u"'"_s) + u")"_s;
 }
 
 } // namespace store

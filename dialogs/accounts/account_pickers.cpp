@@ -2,10 +2,13 @@
 
 #include "app_info.h"
 #include "edit_account_dialog.h"
+#include "empty_hint.h"
 #include "messages.h"
+#include "plain_text.h"
 #include "selected_account.h"
 #include "statements.h"
 
+#include <QLabel>
 #include <QListWidget>
 
 #include <utility>
@@ -26,7 +29,15 @@ AccountPicker::AccountPicker(sweep::Messages& messages, QWidget* owner, int widt
     // A mouse click or Enter picks; moving the highlight with the keyboard only moves it.
     connect(List1, &QListWidget::itemClicked, this, &AccountPicker::pick);
     connect(List1, &QListWidget::itemActivated, this, &AccountPicker::pick);
+    m_emptyHint =
+        app::emptyListHint(List1, u"受信 → 受信設定の登録 でアカウントを登録してください"_s);
     load();
+}
+
+QString AccountPicker::entryText(const QString& user, const QString& server)
+{
+    // Two accounts may share a user name: the server beside it tells them apart.
+    return app::plainLine(user) + u"（"_s + app::plainLine(server) + u"）"_s;
 }
 
 void AccountPicker::load()
@@ -34,15 +45,18 @@ void AccountPicker::load()
     setWindowTitle(u"一覧から選択"_s);
     sweep::runGuarded(m_messages, [this] {
         const auto settings = store::openSettings();
-        for (auto rows = settings->Execute(store::SqlAccountList()); !rows->eof();
+        for (auto rows = settings->Execute(store::SqlAccountPickList()); !rows->eof();
              rows->moveNext()) {
             // A row without a user name (only written by hand, never by the dialogs) is
             // listed as an empty entry rather than ending the program each time a picker
             // opens.
-            auto* entry = new QListWidgetItem(rows->value(u"d_user"_s).toString(), List1);
+            auto* entry = new QListWidgetItem(entryText(rows->value(u"d_user"_s).toString(),
+                                                        rows->value(u"d_server"_s).toString()),
+                                              List1);
             entry->setData(Qt::UserRole, rows->value(u"id"_s));
         }
     });
+    m_emptyHint->setVisible(List1->count() == 0);
 }
 
 void AccountPicker::pick(const QListWidgetItem* item)

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QLabel;
 class QListWidget;
 class QListWidgetItem;
 
@@ -14,14 +15,17 @@ class Messages;
 
 namespace dialogs {
 
-// A list of the receive accounts by user name, newest first, from which one pick makes an
-// account the selected account. Each entry keeps its row's id (Qt::UserRole), and a pick loads
+// A list of the receive accounts by user name and server, newest first, from which one pick makes
+// an account the selected account. Each entry keeps its row's id (Qt::UserRole), and a pick loads
 // exactly that row. The two pickers differ in size and in what follows a pick.
 class AccountPicker : public FixedDialog {
     Q_OBJECT
 
 public:
     QListWidget* List1;
+
+    // An entry's text: the user name with the server beside it, as plain text.
+    static QString entryText(const QString& user, const QString& server);
 
 protected:
     // Sizes in twips; the list fills the given size from the client area's top left.
@@ -38,6 +42,7 @@ private:
     void pick(const QListWidgetItem* item);
 
     bool m_picked = false; // a double click reports a click and an activation: pick once
+    QLabel* m_emptyHint;
 };
 
 } // namespace dialogs

@@ -1,6 +1,7 @@
 #include "address_text_dialog.h"
 
 #include "app_info.h"
+#include "connection.h"
 #include "messages.h"
 #include "statements.h"
 
@@ -45,9 +46,14 @@ void AddressTextDialog::onCommand1Clicked()
             m_messages.showMessage(u"未記入です"_s);
             return;
         }
-        store::openSettings()->Execute(m_statementFor(cleaned));
+        apply(*store::openSettings(), cleaned);
         accept();
     });
+}
+
+void AddressTextDialog::apply(store::Connection& settings, const QString& cleaned)
+{
+    settings.Execute(m_statementFor(cleaned));
 }
 
 } // namespace dialogs

@@ -6,6 +6,10 @@
 #include <QString>
 
 class QLineEdit;
+
+namespace store {
+class Connection;
+}
 class QPushButton;
 
 namespace sweep {
@@ -31,6 +35,10 @@ public:
 protected:
     AddressTextDialog(sweep::Messages& messages, QWidget* owner, const QString& caption,
                       const QString& buttonCaption, StatementFor statementFor);
+
+    // What a press does with the typed text (apostrophes removed, not empty): runs the one
+    // statement.
+    virtual void apply(store::Connection& settings, const QString& cleaned);
 
 private:
     void onCommand1Clicked();

@@ -1,11 +1,16 @@
 #include "block_list_browser.h"
 
 #include "app_info.h"
+#include "block_list_undo.h"
+#include "connection.h"
+#include "empty_hint.h"
 #include "messages.h"
 #include "statements.h"
 #include "store_error.h"
 
+#include <QLabel>
 #include <QListWidget>
+#include <QShortcut>
 
 namespace dialogs {
 
@@ -35,8 +40,8 @@ protected:
 
 } // namespace
 
-Form5::Form5(sweep::Messages& messages, QWidget* owner)
-    : FixedDialog(owner, kWidthTwips, kHeightTwips), m_messages(messages)
+Form5::Form5(sweep::Messages& messages, QWidget* owner, BlockListUndo* undo)
+    : FixedDialog(owner, kWidthTwips, kHeightTwips), m_messages(messages), m_undo(undo)
 {
     setFont(app::uiFont());
 
@@ -49,12 +54,28 @@ Form5::Form5(sweep::Messages& messages, QWidget* owner)
     // Enter on the highlighted item (and a double click, which the first click already took).
     connect(List1, &QListWidget::itemActivated, this, &Form5::pick);
 
+    if (m_undo) {
+        auto* undoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+        connect(undoKey, &QShortcut::activated, this, &Form5::undoLastDeletion);
+    }
+    m_emptyHint =
+        app::emptyListHint(List1, u"削除 → アドレスの追加 でアドレスを登録してください"_s);
+
+    load();
+}
+
+void Form5::undoLastDeletion()
+{
+    if (!m_undo || !m_undo->canUndo())
+        return;
+    sweep::runGuarded(m_messages, [this] { m_undo->undo(*store::openSettings()); });
     load();
 }
 
 void Form5::load()
 {
     setWindowTitle(u"一覧から削除"_s);
+    List1->clear();
     sweep::runGuarded(m_messages, [this] {
         const auto settings = store::openSettings();
         for (auto rows = settings->Execute(store::SqlBlockList()); !rows->eof(); rows->moveNext()) {
@@ -66,6 +87,7 @@ void Form5::load()
     });
     List1->setCurrentItem(nullptr);
     List1->clearSelection();
+    m_emptyHint->setVisible(List1->count() == 0);
 }
 
 void Form5::pick(QListWidgetItem* item)
@@ -83,7 +105,10 @@ void Form5::pick(QListWidgetItem* item)
                 u"ブロックリストの項目「%1」に行番号がないため削除できません"_s.arg(item->text()),
                 store::StoreError::kError);
         }
-        store::openSettings()->Execute(store::SqlBlockDeleteById(id));
+        if (m_undo)
+            m_undo->deleteById(*store::openSettings(), id);
+        else
+            store::openSettings()->Execute(store::SqlBlockDeleteById(id));
         accept();
     });
 }

@@ -1,5 +1,7 @@
 #include "delete_address_dialog.h"
 
+#include "block_list_undo.h"
+#include "connection.h"
 #include "statements.h"
 
 namespace dialogs {
@@ -8,9 +10,18 @@ using namespace Qt::StringLiterals;
 
 // The fragment goes between the two "%" of the delete unescaped, so a "%" or "_" typed into it
 // is a wildcard too: "%" empties the list. The user deletes by pattern on purpose here.
-Form4::Form4(sweep::Messages& messages, QWidget* owner)
-    : AddressTextDialog(messages, owner, u"アドレスの削除"_s, u"削　除"_s, &store::SqlBlockDelete)
+Form4::Form4(sweep::Messages& messages, QWidget* owner, BlockListUndo* undo)
+    : AddressTextDialog(messages, owner, u"アドレスの削除"_s, u"削　除"_s, &store::SqlBlockDelete),
+      m_undo(undo)
 {
+}
+
+void Form4::apply(store::Connection& settings, const QString& cleaned)
+{
+    if (m_undo)
+        m_undo->deleteMatching(settings, cleaned);
+    else
+        AddressTextDialog::apply(settings, cleaned);
 }
 
 } // namespace dialogs

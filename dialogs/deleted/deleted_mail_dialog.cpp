@@ -4,11 +4,12 @@
 #include "controls.h"
 #include "deleted_mail.h"
 #include "desktop_opener.h"
+#include "kept_mail_viewer.h"
 #include "message_reader.h"
 #include "messages.h"
+#include "plain_text.h"
 #include "text_helpers.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -41,11 +42,24 @@ QString sizeText(qint64 bytes)
 
 } // namespace
 
-DeletedMailDesktop DeletedMailDesktop::real()
+DeletedMailDesktop DeletedMailDesktop::real(sweep::Messages& messages)
 {
     return {
-        .hasApplicationFor = desktopHasApplicationFor,
-        .open = [](const QUrl& file) { return QDesktopServices::openUrl(file); },
+        .view =
+            [&messages](QWidget* owner, const QString& path) {
+                const DeletedMailDesktop desktop = real(messages);
+                KeptMailViewer viewer(path, messages, desktop, owner);
+                viewer.exec();
+            },
+        .openAsMail =
+            [](const QString& path) {
+                if (!desktopHasApplicationFor(u"message/rfc822"_s)) {
+                    return u"削除したメールを開くメールソフトがありません。"_s + u"\r\n"_s +
+                           u"メール（.eml ファイル）を開けるメールソフトをインストールして"
+                           u"ください。"_s;
+                }
+                return openWithApplicationFor(path, u"message/rfc822"_s);
+            },
         .askSavePath =
             [](QWidget* owner, const QString& suggested) {
                 return QFileDialog::getSaveFileName(owner, u"削除したメールの保存"_s, suggested,
@@ -97,15 +111,17 @@ void DeletedMailDialog::load(const QString& folder)
         auto* item = new QTreeWidgetItem(List1);
         item->setText(0, sweep::dateText(message.deletedAt));
         item->setData(0, Qt::UserRole, message.path);
+        // What a message says is shown as plain text, one line, cut to what a cell can show.
         if (summary.error.isEmpty()) {
-            item->setText(1, summary.from);
-            item->setText(2, summary.subject);
+            item->setText(1, app::plainLine(summary.from));
+            item->setText(2, app::plainLine(summary.subject));
         } else {
             item->setText(2, u"（メールとして読めません）"_s);
         }
         // The columns cut long texts short; the tool tip shows them whole.
-        item->setToolTip(1, item->text(1));
-        item->setToolTip(2, summary.error.isEmpty() ? item->text(2) : summary.error);
+        item->setToolTip(1, app::plainToolTip(summary.from));
+        item->setToolTip(
+            2, app::plainToolTip(summary.error.isEmpty() ? summary.subject : summary.error));
         item->setText(3, sizeText(message.size));
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -142,14 +158,7 @@ void DeletedMailDialog::openHighlighted()
                                u"た可能性があります。"_s.arg(QDir::toNativeSeparators(path)));
         return;
     }
-    if (!m_desktop.hasApplicationFor(u"message/rfc822"_s)) {
-        m_messages.showMessage(u"削除したメールを開くメールソフトがありません。"_s + u"\r\n"_s +
-                               u"メール（.eml ファイル）を開けるメールソフトをインストールして"
-                               u"ください。"_s);
-        return;
-    }
-    if (!m_desktop.open(QUrl::fromLocalFile(path)))
-        m_messages.showMessage(u"開けるアプリケーション"_s + u"\r\n"_s + u"がありません"_s);
+    m_desktop.view(this, path);
 }
 
 void DeletedMailDialog::saveHighlighted()

@@ -3,7 +3,6 @@
 #include "fixed_dialog.h"
 
 #include <QString>
-#include <QUrl>
 
 #include <functional>
 
@@ -19,19 +18,23 @@ namespace dialogs {
 
 // The desktop as the deleted-mail dialog uses it; tests put their own in its place.
 struct DeletedMailDesktop {
-    std::function<bool(const QString& mimeType)> hasApplicationFor;
-    std::function<bool(const QUrl& file)> open; // the desktop's opener; true when it took it
+    // Shows a kept message in the program's own viewer; returns when it closes.
+    std::function<void(QWidget* owner, const QString& path)> view;
+    // Hands a kept message to the mail program registered for message/rfc822: "" when it was
+    // started, otherwise why not.
+    std::function<QString(const QString& path)> openAsMail;
     // Where to save a copy, asked of the user; "" when they cancel.
     std::function<QString(QWidget* owner, const QString& suggested)> askSavePath;
 
-    // The real desktop: xdg-mime, QDesktopServices and QFileDialog.
-    static DeletedMailDesktop real();
+    // The real desktop: KeptMailViewer, the registered mail program and QFileDialog. messages
+    // must outlive what it returns.
+    static DeletedMailDesktop real(sweep::Messages& messages);
 };
 
 // The deleted-mail dialog: every message kept in deleted/, newest first, with the time of its
-// deletion, its sender (the "From:" text the sweep judged), subject and size. 開く hands the
-// highlighted message to the desktop's mail program, and so do Enter and a double click; 保存
-// saves a copy where the user chooses. The arrow keys only move the highlight.
+// deletion, its sender (the "From:" text the sweep judged), subject and size, as plain text. 開く
+// shows the highlighted message in the read-only viewer, and so do Enter and a double click;
+// 保存 saves a copy where the user chooses. The arrow keys only move the highlight.
 class DeletedMailDialog : public FixedDialog {
     Q_OBJECT
 

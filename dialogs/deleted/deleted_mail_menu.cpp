@@ -12,7 +12,7 @@ void openDeletedMail(QWidget* owner, sweep::Messages& messages)
 {
     const QString dataFolder = QFileInfo(store::settingsFilePath()).absolutePath();
     DeletedMailDialog dialog(sweep::DeletedMail::folderIn(dataFolder), messages,
-                             DeletedMailDesktop::real(), owner);
+                             DeletedMailDesktop::real(messages), owner);
     dialog.exec();
 }
 

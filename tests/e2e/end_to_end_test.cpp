@@ -302,7 +302,8 @@ TEST_F(EndToEnd, EditedPasswordAndIntervalTakeEffectAtOnce)
     auto editorSeen = std::make_shared<QStringList>();
     const QString password = server.password();
     e2e::whenInFront<Form6>([=](Form6& picker) {
-        EXPECT_EQ(e2e::entries(picker.List1), (QStringList{user, u"someone"_s}));
+        EXPECT_EQ(e2e::entries(picker.List1), (QStringList{user + u"（"_s + serverText + u"）"_s,
+                                                           u"someone（pop3s://127.0.0.1:1）"_s}));
         e2e::whenInFront<Form8>([=](Form8& editor) {
             *editorSeen = {editor.Text1->text(), editor.Text2->text(), editor.Text3->text(),
                            editor.Text4->text()};

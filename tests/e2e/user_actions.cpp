@@ -28,7 +28,10 @@ void press(QAbstractButton* button)
 
 bool pickEntry(QListWidget* list, const QString& text)
 {
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    // An account's entry shows its server beside the user name: "user（server）".
+    QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    if (found.isEmpty())
+        found = list->findItems(text + QChar(u'（'), Qt::MatchStartsWith);
     if (found.isEmpty())
         return false;
     list->scrollToItem(found.first());

@@ -30,8 +30,8 @@ void typeInto(QLineEdit* box, const QString& text);
 void retype(QLineEdit* box, const QString& text);
 // A left mouse click in the middle of the button.
 void press(QAbstractButton* button);
-// A left mouse click on the first entry of the list that reads exactly `text`; false when
-// the list has no such entry.
+// A left mouse click on the first entry of the list that reads exactly `text`, or else on the
+// first account entry of that user name ("text（server）"); false when the list has neither.
 bool pickEntry(QListWidget* list, const QString& text);
 // The texts of the list's entries, top to bottom.
 QStringList entries(const QListWidget* list);

@@ -6,6 +6,7 @@
 #include "edit_account_dialog.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -90,14 +91,17 @@ protected:
 
 class BothPickers : public PickerTest, public ::testing::WithParamInterface<Picker> {};
 
-TEST_P(BothPickers, ListsUserNamesNewestFirst)
+// Each entry shows its server beside the user name, so two accounts of one user name differ.
+TEST_P(BothPickers, ListsUserNamesWithTheirServersNewestFirst)
 {
     addAccount(u"sa"_s, u"a"_s, u"pa"_s, 60);
-    addAccount(u"sb"_s, u"b"_s, u"pb"_s, 60);
-    addAccount(u"sc"_s, u"c"_s, u"pc"_s, 60);
+    addAccount(u"pop.one.jp"_s, u"taro"_s, u"pb"_s, 60);
+    addAccount(u"pop.two.jp"_s, u"taro"_s, u"pc"_s, 60);
     const auto picker = open(GetParam());
     EXPECT_EQ(picker->windowTitle(), u"一覧から選択"_s);
-    EXPECT_EQ(entries(picker->List1), (QStringList{u"c"_s, u"b"_s, u"a"_s}));
+    EXPECT_EQ(entries(picker->List1),
+              (QStringList{u"taro（pop.two.jp）"_s, u"taro（pop.one.jp）"_s, u"a（sa）"_s}));
+    EXPECT_FALSE(picker->findChild<QLabel*>(u"emptyHint"_s)->isVisible());
     EXPECT_TRUE(messages.fatal.isEmpty());
 }
 
@@ -107,6 +111,10 @@ TEST_P(BothPickers, EmptyTableGivesEmptyListAndLeavesTheSelectionAlone)
     const QVariantList before = selected();
     const auto picker = open(GetParam());
     EXPECT_EQ(picker->List1->count(), 0);
+    const QLabel* hint = picker->findChild<QLabel*>(u"emptyHint"_s);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->text(), u"受信 → 受信設定の登録 でアカウントを登録してください"_s);
     QTest::mouseClick(picker->List1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::keyClick(picker->List1, Qt::Key_Return);
     expectNotPicked(*picker);
@@ -132,7 +140,7 @@ TEST_P(BothPickers, EachOfTwoSameNamedEntriesLoadsItsOwnRow)
         clearSelected();
         editorsOpened = 0;
         const auto picker = open(GetParam());
-        ASSERT_EQ(entries(picker->List1), (QStringList{u"INFO"_s, u"info"_s}));
+        ASSERT_EQ(entries(picker->List1), (QStringList{u"INFO（s2）"_s, u"info（s1）"_s}));
         clickEntry(picker->List1, row.entry);
         expectPicked(GetParam(), *picker);
         EXPECT_EQ(selected(), row.loaded);
@@ -179,7 +187,7 @@ TEST_P(QuotedEntries, LoadTheirOwnRow)
     select(u"before.example"_s, u"before"_s, u"pb"_s, qlonglong(30));
 
     const auto picker = open(kind);
-    ASSERT_EQ(picker->List1->item(0)->text(), row.storedUser);
+    ASSERT_EQ(picker->List1->item(0)->text(), row.storedUser + u"（quoted.example）"_s);
     clickEntry(picker->List1, 0);
     expectPicked(kind, *picker);
     EXPECT_EQ(selected(), (QVariantList{u"quoted.example"_s, row.storedUser, u"pq"_s,
@@ -228,7 +236,7 @@ TEST_P(BothPickers, RowWithoutUserNameIsAnEmptyEntry)
     settings.execute(u"insert into cool(d_server,d_user,d_pass,d_time)values('s2',null,'p2',60)"_s);
     addAccount(u"s3"_s, u"c"_s, u"p3"_s, 60);
     const auto picker = open(GetParam());
-    EXPECT_EQ(entries(picker->List1), (QStringList{u"c"_s, QString(), u"a"_s}));
+    EXPECT_EQ(entries(picker->List1), (QStringList{u"c（s3）"_s, u"（s2）"_s, u"a（s1）"_s}));
     EXPECT_TRUE(messages.fatal.isEmpty());
     clickEntry(picker->List1, 1);
     expectPicked(GetParam(), *picker);

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "main_window.h"
 #include "mdl_main.h"
+#include "plain_text.h"
 #include "qt_messages.h"
 #include "recording_messages.h"
 #include "step_runner.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -132,8 +134,9 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemInOrder)
     };
     EXPECT_EQ(captions(window.m1),
               (QStringList{u"受信設定の選択"_s, u"受信設定の登録"_s, u"受信設定の編集"_s}));
-    EXPECT_EQ(captions(window.del), (QStringList{u"アドレスの削除"_s, u"アドレスの追加"_s,
-                                                 u"一覧より削除"_s, u"削除したメール"_s}));
+    EXPECT_EQ(captions(window.del),
+              (QStringList{u"アドレスの削除"_s, u"アドレスの追加"_s, u"一覧より削除"_s,
+                           u"削除したメール"_s, QString(), u"元に戻す"_s}));
     EXPECT_EQ(captions(window.etc), (QStringList{u"ヘルプ"_s, u"バージョン情報"_s}));
 }
 
@@ -189,6 +192,100 @@ TEST_F(MainWindow, StatusLineShowsTheLastMailFailure)
     EXPECT_TRUE(window.statusBar()->toolTip().isEmpty());
 }
 
+// The status text stays whatever the menus say, shows on two lines, and opens whole (to be
+// selected and copied) on a click or on Ctrl+L.
+TEST_F(MainWindow, WholeStatusTextStaysAndOpensByClickOrKey)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QString error =
+        u"受信エラー：サーバー 127.0.0.1:995 の証明書を確認できません（自己署名の証明書です）。"
+        u"サーバーの証明書を信頼できる認証局のものにするか、pop3:// で接続してください。"_s;
+    window.setStatusLine(error);
+    auto* line = window.findChild<QLabel*>(u"statusLine"_s);
+    ASSERT_NE(line, nullptr);
+    const QString shown = line->text();
+    EXPECT_EQ(shown.count(u'\n'), 1) << "two lines";
+    EXPECT_TRUE(shown.endsWith(u'…'));
+    EXPECT_TRUE(shown.startsWith(u"受信エラー："_s));
+    EXPECT_GE(window.height(), window.centralWidget()->height() + line->height());
+
+    // A menu's status tip reaches the window and changes nothing.
+    window.m4->setStatusTip(u"アドレスを削除します"_s);
+    window.m4->showStatusText(&window);
+    EXPECT_EQ(window.statusLine(), error);
+    EXPECT_EQ(line->text(), shown);
+
+    const auto boxText = [&](const std::function<void()>& open) {
+        QString text;
+        QTimer::singleShot(0, &window, [&text] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (auto* edit = box ? box->findChild<QPlainTextEdit*>() : nullptr)
+                text = edit->toPlainText();
+            if (box)
+                box->close();
+        });
+        open();
+        return text;
+    };
+    EXPECT_EQ(boxText([&] { QTest::mouseClick(line, Qt::LeftButton); }), error);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(boxText([&] { QTest::keyClick(&window, Qt::Key_L, Qt::ControlModifier); }), error);
+}
+
+// Without an account the line says what to do first; with one, how many were deleted today.
+TEST_F(MainWindow, IdleLineSaysWhatToDoThenCountsTodaysDeletions)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* line = window.findChild<QLabel*>(u"statusLine"_s);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text().remove(u'\n'),
+              u"受信 → 受信設定の登録 でアカウントを登録してください"_s);
+    QSignalSpy changed(&window, &Form1::deletedTodayChanged);
+    int deleted = 3;
+    window.setDeletedTodayCounter([&deleted] { return deleted; });
+    MdlMain::sel_user = u"taro"_s;
+    window.onTimer1Timeout();
+    EXPECT_EQ(window.deletedToday(), 3);
+    EXPECT_EQ(line->text(), u"今日削除したメール：3 通"_s);
+    deleted = 4;
+    window.refreshDeletedToday();
+    EXPECT_EQ(line->text(), u"今日削除したメール：4 通"_s);
+    EXPECT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed.last().value(0).toInt(), 4);
+}
+
+TEST(PlainText, NeutralisesWhatCouldTurnStretchOrSwellText)
+{
+    struct Row {
+        const char* situation;
+        QString text;
+        QString line;
+        qsizetype limit = app::kLineLimit;
+    } rows[] = {
+        {"markup stays characters", u"<img src=\"/dev/zero\">"_s, u"<img src=\"/dev/zero\">"_s},
+        {"right-to-left override", u"\u202Emoc.knab@ofni <x@evil.jp>"_s,
+         u"moc.knab@ofni <x@evil.jp>"_s},
+        {"isolates and marks", u"a\u2067b\u2069\u200Fc"_s, u"abc"_s},
+        {"line separators and breaks", u"a\u2028b\r\nc\nd\u2029e"_s, u"a b c d e"_s},
+        {"control characters", u"a\u0007b\u0000c\u009Bd"_s, u"a b c d"_s},
+        {"a lone surrogate", QString(u"a"_s) + QChar(0xD800) + u"b"_s, u"a\uFFFDb"_s},
+        {"a pair at the limit stays whole", u"ab😀c"_s, u"ab😀…"_s, 3},
+        {"long text is cut", QString(200'000, u'x'), QString(app::kLineLimit, u'x') + u'…'},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.situation);
+        EXPECT_EQ(app::plainLine(row.text, row.limit), row.line);
+    }
+    EXPECT_EQ(app::plainLines(u"a\r\nb\u2028c\rd"_s), u"a\r\nb c\nd"_s);
+    const QString tip = app::plainToolTip(u"<b>x</b>"_s);
+    QTextDocument shown;
+    shown.setHtml(tip);
+    EXPECT_EQ(shown.toPlainText(), u"<b>x</b>"_s);
+}
+
 // What a server says reaches the status line and its tooltip; markup in it must show as the
 // characters it is, never be rendered (an image, a link, a table as wide as the screen).
 TEST_F(MainWindow, ServerTextWithMarkupShowsAsWritten)
@@ -213,6 +310,7 @@ TEST(QtMessagesBox, ShowsMarkupAsWritten)
 {
     QWidget owner;
     app::QtMessages messages(&owner);
+    // A server's words can turn text around: the override goes, the markup stays characters.
     const QString text = u"エラーのため停止しました\r\n<b>ファイル「<x>.eml」</b>"_s;
     QString seen;
     Qt::TextFormat format = Qt::AutoText;
@@ -223,7 +321,7 @@ TEST(QtMessagesBox, ShowsMarkupAsWritten)
         format = box->textFormat();
         box->accept();
     });
-    messages.showMessage(text);
+    messages.showMessage(text + u"\u202E"_s);
     EXPECT_EQ(seen, text);
     EXPECT_EQ(format, Qt::PlainText);
 }

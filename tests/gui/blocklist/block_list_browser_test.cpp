@@ -3,13 +3,18 @@
 #include "block_list_browser.h"
 #include "block_list_menu.h"
 #include "block_list_rows.h"
+#include "block_list_undo.h"
+#include "delete_address_dialog.h"
 #include "recording_messages.h"
 #include "settings_fixture.h"
 #include "statements.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -95,6 +100,10 @@ TEST(BlockListBrowser, EmptyTableGivesEmptyListAndClosingTouchesNothing)
     showAndWait(dialog);
 
     EXPECT_EQ(dialog.List1->count(), 0);
+    const QLabel* hint = dialog.findChild<QLabel*>(u"emptyHint"_s);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(hint->isVisible()) << "an empty list says how entries are added";
+    EXPECT_EQ(hint->text(), u"削除 → アドレスの追加 でアドレスを登録してください"_s);
     dialog.close();
 
     EXPECT_TRUE(blockRows(settings).isEmpty());
@@ -379,6 +388,68 @@ TEST(BlockListBrowser, MenuItemShowsItModallyOverTheOwner)
     EXPECT_EQ(parent, &owner);
     EXPECT_EQ(printable(blockRows(settings)), printable(texts({u"xabcx"_s})));
     EXPECT_TRUE(messages.fatal.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// Both kinds of deletion, undone against the real database file: the list is back as it was,
+// ids and all, and the status line was told how many went.
+TEST(BlockListUndo, BothDeletionKindsComeBackAsTheyWere)
+{
+    SettingsFixture settings;
+    const QList<BlockRow> before = seedBlockList(
+        settings, {u"a@example.jp"_s, u"news@x.jp"_s, QVariant(), u"b@example.jp"_s, u"%_"_s});
+    QStringList reports;
+    dialogs::BlockListUndo undo([&reports](const QString& text) { reports << text; });
+    RecordingMessages messages;
+    EXPECT_FALSE(undo.canUndo());
+
+    // A click in the browser; then Ctrl+Z in the browser puts the entry back.
+    {
+        Form5 dialog(messages, nullptr, &undo);
+        showAndWait(dialog);
+        clickRow(dialog, 1);
+        EXPECT_EQ(idsOf(blockRows(settings)), idsOf(without(before, before[3].id)));
+    }
+    EXPECT_EQ(reports.value(0),
+              u"ブロックリストから 1 件を削除しました（削除 → 元に戻す で戻せます）"_s);
+    {
+        Form5 dialog(messages, nullptr, &undo);
+        showAndWait(dialog);
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_EQ(dialog.List1->count(), before.size() - 1);
+        QTest::keyClick(&dialog, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(dialog.List1->count(), before.size()) << "the list shows the entry again";
+    }
+    EXPECT_EQ(printable(blockRows(settings)), printable(before));
+    EXPECT_EQ(idsOf(blockRows(settings)), idsOf(before));
+
+    // "%" through アドレスの削除 empties the list; 元に戻す (the menu's way) fills it again. A
+    // later deletion of nothing keeps that undo.
+    {
+        dialogs::Form4 dialog(messages, nullptr, &undo);
+        dialog.Text1->setText(u"%"_s);
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+    }
+    EXPECT_EQ(blockRows(settings).size(), 1) << "only the row without an address stays";
+    EXPECT_EQ(reports.last(),
+              u"ブロックリストから 4 件を削除しました（削除 → 元に戻す で戻せます）"_s);
+    {
+        dialogs::Form4 dialog(messages, nullptr, &undo);
+        dialog.Text1->setText(u"nothing-like-this"_s);
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+    }
+    ASSERT_TRUE(undo.canUndo());
+    dialogs::undoBlockListDeletion(messages, undo);
+    EXPECT_EQ(printable(blockRows(settings)), printable(before));
+    EXPECT_EQ(idsOf(blockRows(settings)), idsOf(before));
+    EXPECT_EQ(reports.last(), u"ブロックリストに 4 件を戻しました"_s);
+    EXPECT_FALSE(undo.canUndo()) << "one undo per deletion";
+    EXPECT_TRUE(messages.shown.isEmpty() && messages.fatal.isEmpty())
+        << messages.fatal.join(u' ').toStdString();
 }
 
 } // namespace

@@ -34,24 +34,19 @@ QByteArray mail(const QByteArray& from, const std::optional<QByteArray>& subject
 
 // What the dialog is asked to do with the desktop.
 struct RecordingDesktop {
-    bool hasApplication = true;
-    bool opens = true;
+    QString openAsMailError;
     QString savePath;
-    QStringList askedTypes;
-    QList<QUrl> opened;
+    QStringList viewed;
+    QStringList openedAsMail;
 
     dialogs::DeletedMailDesktop desktop()
     {
         return {
-            .hasApplicationFor =
-                [this](const QString& type) {
-                    askedTypes << type;
-                    return hasApplication;
-                },
-            .open =
-                [this](const QUrl& file) {
-                    opened << file;
-                    return opens;
+            .view = [this](QWidget*, const QString& path) { viewed << path; },
+            .openAsMail =
+                [this](const QString& path) {
+                    openedAsMail << path;
+                    return openAsMailError;
                 },
             .askSavePath = [this](QWidget*, const QString&) { return savePath; },
         };
@@ -135,41 +130,29 @@ TEST_F(DeletedMailWindow, ListsTheKeptMessagesNewestFirstWithDecodedTexts)
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
-TEST_F(DeletedMailWindow, ArrowsOnlyMoveAndEnterOrOpenHandsTheFileToTheDesktop)
+TEST_F(DeletedMailWindow, ArrowsOnlyMoveAndEnterOrOpenShowTheViewer)
 {
     DeletedMailDialog dialog(folder(), boxes, desktop.desktop(), nullptr);
     show(dialog);
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_Home,
                               Qt::Key_PageDown, Qt::Key_Up}) {
         QTest::keyClick(dialog.List1, key);
-        ASSERT_TRUE(desktop.opened.isEmpty()) << "key " << key;
+        ASSERT_TRUE(desktop.viewed.isEmpty()) << "key " << key;
     }
     const QString highlighted = dialog.List1->currentItem()->data(0, Qt::UserRole).toString();
     EXPECT_EQ(highlightedText(dialog, 1), u"迷惑 太郎 <spam@junk.example>"_s);
 
     QTest::keyClick(dialog.List1, Qt::Key_Return);
-    ASSERT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(highlighted)});
-    EXPECT_EQ(desktop.askedTypes, QStringList{u"message/rfc822"_s});
+    ASSERT_EQ(desktop.viewed, QStringList{highlighted});
     QFile opened(highlighted);
     ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
     EXPECT_EQ(opened.readAll(), messages[1]) << "the real kept file, byte for byte";
     EXPECT_TRUE(dialog.isVisible());
 
     QTest::mouseClick(dialog.Command1, Qt::LeftButton);
-    EXPECT_EQ(desktop.opened.size(), 2);
+    EXPECT_EQ(desktop.viewed.size(), 2);
+    EXPECT_TRUE(desktop.openedAsMail.isEmpty()) << "開く never hands the file to another program";
     EXPECT_TRUE(boxes.shown.isEmpty());
-
-    // No mail program, or a desktop that refuses: a box says so.
-    desktop.hasApplication = false;
-    QTest::keyClick(dialog.List1, Qt::Key_Enter);
-    desktop.hasApplication = true;
-    desktop.opens = false;
-    QTest::mouseClick(dialog.Command1, Qt::LeftButton);
-    EXPECT_EQ(desktop.opened.size(), 3);
-    ASSERT_EQ(boxes.shown.size(), 2);
-    EXPECT_TRUE(boxes.shown[0].startsWith(u"削除したメールを開くメールソフトがありません。\r\n"_s))
-        << boxes.shown[0].toStdString();
-    EXPECT_EQ(boxes.shown[1], u"開けるアプリケーション\r\nがありません"_s);
 }
 
 TEST_F(DeletedMailWindow, SaveCopiesTheHighlightedMessageWhereTheUserChooses)
@@ -215,7 +198,7 @@ TEST(DeletedMailEmpty, EmptyFolderSaysSoAndOffersNothing)
     EXPECT_FALSE(dialog.Command1->isEnabled());
     EXPECT_FALSE(dialog.Command2->isEnabled());
     QTest::keyClick(dialog.List1, Qt::Key_Return);
-    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_TRUE(desktop.viewed.isEmpty());
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
@@ -260,6 +243,34 @@ TEST(DesktopOpener, FindsAnApplicationOnlyWhereOneIsRegistered)
     cache.close();
     EXPECT_TRUE(dialogs::desktopHasApplicationFor(u"message/rfc822"_s));
     EXPECT_FALSE(dialogs::desktopHasApplicationFor(u"application/x-junkbane-nothing"_s));
+
+    // The registered program gets the file by its type, whatever it holds or is named: a kept
+    // HTML spam is no web page.
+    const QString received = root.filePath(u"received"_s);
+    QFile reader(root.filePath(u"reader.sh"_s));
+    ASSERT_TRUE(reader.open(QIODevice::WriteOnly));
+    reader.write("#!/bin/sh\nprintf '%s' \"$1\" > \"" + received.toLocal8Bit() + ".part\"\nmv \"" +
+                 received.toLocal8Bit() + ".part\" \"" + received.toLocal8Bit() + "\"\n");
+    reader.close();
+    reader.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile entry(root.filePath(u"data/applications/test-mail-reader.desktop"_s));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nType=Application\nName=Test mail reader\nExec=" +
+                reader.fileName().toLocal8Bit() + " %f\nMimeType=message/rfc822;\n");
+    entry.close();
+    const QString spam = root.filePath(u"spam.html"_s);
+    QFile html(spam);
+    ASSERT_TRUE(html.open(QIODevice::WriteOnly));
+    html.write("<html><body><img src=\"http://127.0.0.1:9/x.png\"></body></html>\n");
+    html.close();
+    EXPECT_EQ(dialogs::openWithApplicationFor(spam, u"message/rfc822"_s), QString());
+    QFile got(received);
+    for (int waited = 0; waited < 100 && !got.exists(); ++waited)
+        QTest::qWait(50);
+    ASSERT_TRUE(got.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLocal8Bit(got.readAll()), spam);
+    EXPECT_TRUE(dialogs::openWithApplicationFor(spam, u"application/x-junkbane-nothing"_s)
+                    .contains(u"登録されていません"_s));
 }
 
 } // namespace
