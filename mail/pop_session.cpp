@@ -56,7 +56,10 @@ QByteArray redactedCommand(const QByteArray& line)
     return "(login data)";
 }
 
-// Watches a reply's body arrive: too slow when less than rate × window came in a window.
+// Watches a reply's body arrive: too slow when, over a span of at least a window, less came
+// than rate × (window − allowance). The allowance (2 s, or a quarter of a short window) lets a
+// body that comes at the rate in bursts, one a second, and a little late, go on: over any
+// window it may have brought one burst less than the rate would.
 class ProgressWatch {
 public:
     ProgressWatch(qint64 bytesPerSecond, std::chrono::milliseconds window)
@@ -77,9 +80,12 @@ public:
         const Sample& oldest = m_samples.front();
         if (now - oldest.when < m_window)
             return false;
-        const double seconds = std::chrono::duration<double>(now - oldest.when).count();
+        const double seconds =
+            std::chrono::duration<double>(m_window - std::min(kAllowance, m_window / 4)).count();
         return static_cast<double>(bytes - oldest.bytes) < static_cast<double>(m_rate) * seconds;
     }
+
+    static constexpr std::chrono::milliseconds kAllowance{2000};
 
 private:
     static constexpr std::chrono::milliseconds kSampleEvery{250};
