@@ -298,8 +298,18 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     const QByteArray retrCommand = "RETR " + QByteArray::number(*number);
     std::optional<std::optional<qint64>> announced;
     bool pastAnnounced = false;
+    const auto fetchStarted = PopSession::Clock::now();
+    auto nextProgress = fetchStarted + m_options.progressAfter;
     const PopSession::Sink sink = [&](const char* data, size_t size) {
         written += static_cast<qint64>(size);
+        if (m_options.progress && PopSession::Clock::now() >= nextProgress) {
+            nextProgress = PopSession::Clock::now() + std::chrono::seconds(1);
+            const std::optional<qint64> total = announcedSize(session.firstReplyTo(retrCommand));
+            m_options.progress(
+                u"受信中：サーバー %1 からメッセージ %2 を受け取っています（%3 KB%4）。"_s.arg(
+                    session.serverName(), numberText, QString::number(written / 1024),
+                    total ? u" / %1 KB"_s.arg(*total / 1024) : QString()));
+        }
         if (written > m_options.largestMessage) {
             tooLarge = true;
             return false;

@@ -276,6 +276,8 @@ TEST(StuckMessage, aSlowLineAtTheRateOrAboveStillGetsItsMailJudged)
         ScriptedPopServer server;
         mail::PopOptions options = progressOf(1024);
         options.progressWindow = rate.window;
+        QStringList progress; // what the status line showed while the message came in
+        options.progress = [&](const QString& text) { progress << text; };
         SweepRig rig(options);
         const QByteArray slow = bigFriendMail(rate.bytes);
         const Row row{rate.situation,
@@ -293,6 +295,14 @@ TEST(StuckMessage, aSlowLineAtTheRateOrAboveStillGetsItsMailJudged)
         EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const QString& line) {
             return !line.isEmpty();
         })) << shown.join(u"\n"_s).toStdString();
+        // Past three seconds, the fetch says how far it has come, once a second.
+        const qsizetype seconds = slow.size() / 1024 * rate.interval.count() / 1000;
+        EXPECT_LE(std::abs(progress.size() - std::max<qsizetype>(0, seconds - 3)), 2)
+            << progress.join(u"\n"_s).toStdString();
+        const QString total = u" / %1 KB）"_s.arg(slow.size() / 1024);
+        EXPECT_TRUE(std::all_of(progress.begin(), progress.end(), [&](const QString& line) {
+            return line.startsWith(u"受信中：サーバー 127.0.0.1:"_s) && line.contains(total);
+        })) << progress.join(u"\n"_s).toStdString();
     }
 }
 
