@@ -1,6 +1,7 @@
 #include "qt_messages.h"
 
 #include "plain_text.h"
+#include "main_window.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -21,6 +22,10 @@ void QtMessages::showMessage(const QString& text)
 void QtMessages::showFatal(const QString& text)
 {
     showMessage(text);
+    // A step may be out on the worker: it is cancelled and waited for (a second at most), so
+    // that it does not run on while the program's static objects are destroyed under it.
+    if (auto* window = qobject_cast<Form1*>(m_owner))
+        window->controller().shutdown();
     // Every statement has committed by itself and every handle was released while the
     // exception unwound; nothing is left to save.
     std::exit(EXIT_FAILURE);

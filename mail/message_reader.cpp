@@ -559,6 +559,32 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
     QStringList leftOut;
     AttachmentSaver saver(folderFromArgument(folder));
     Walker walker(lines, stream.get(), options.get(), saver);
+    // The first From field of the header block as the scanner found it, the way a mail reader
+    // shows it: for a header GMime cannot use, or too large to parse. A sender is judged by the
+    // address after its last "<", or as a whole when it has none: no entry holds a quarter of a
+    // megabyte, so the end of an overlong From field gives the verdict the whole field would,
+    // and a sender cannot slip past the sweep by padding it.
+    const auto scannedFrom = [&]() -> bool {
+        if (header.fromValue < 0)
+            return true;
+        qint64 from = header.fromValue;
+        if (header.fromEnd - from > kLargestHeaderBlock) {
+            from = header.fromEnd - kLargestHeaderBlock;
+            leftOut << u"差出人（From ヘッダー）が %1 KB を超えるため、その末尾で判定しました。"_s
+                           .arg(kLargestHeaderBlock / 1024);
+        }
+        std::optional<QByteArray> value = lines.bytes(from, header.fromEnd);
+        if (!value)
+            return false;
+        if (from != header.fromValue) {
+            // Begins at a word: an encoded word cut in two would turn into stray text.
+            const qsizetype blank = value->indexOf(' ');
+            if (blank >= 0 && blank < value->size() / 2)
+                value->remove(0, blank);
+        }
+        found << QStringLiteral("From:") + decodeHeaderText(*value);
+        return true;
+    };
     if (!header.tooLarge()) {
         const std::optional<QByteArray> bytes = lines.bytes(header.start, header.end);
         if (!bytes) {
@@ -571,38 +597,25 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
         g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
         auto message = GObjectRef<GMimeMessage>::adopt(
             g_mime_parser_construct_message(parser.get(), options.get()));
-        if (!message) {
-            result.error = u"ファイル「%1」をメールのメッセージとして読み込めません。"_s.arg(file);
+        std::optional<QString> from;
+        if (message) {
+            from = headerText(GMIME_OBJECT(message.get()), "From");
+            body = walker.describeBody(g_mime_message_get_mime_part(message.get()));
+        } else if (header.fields >= 0 || !bytes->trimmed().isEmpty()) {
+            // A stray first line, a block that is no header at all: no parts to look into, but
+            // the sender is still judged.
+            leftOut << u"ヘッダーの形が崩れているため、添付ファイルは調べていません。"_s;
+        }
+        if (from)
+            found << QStringLiteral("From:") + *from;
+        else if (!scannedFrom()) {
+            result.error = readFailure(file, lines.error());
             return result;
         }
-        if (std::optional<QString> from = headerText(GMIME_OBJECT(message.get()), "From"))
-            found << QStringLiteral("From:") + *from;
-        body = walker.describeBody(g_mime_message_get_mime_part(message.get()));
     } else {
-        if (header.fromValue >= 0) {
-            // A sender is judged by the address after its last "<", or as a whole when it
-            // has none: no entry holds a quarter of a megabyte, so the end of an overlong
-            // From field gives the verdict the whole field would, and a sender cannot slip
-            // past the sweep by padding it.
-            qint64 from = header.fromValue;
-            if (header.fromEnd - from > kLargestHeaderBlock) {
-                from = header.fromEnd - kLargestHeaderBlock;
-                leftOut
-                    << u"差出人（From ヘッダー）が %1 KB を超えるため、その末尾で判定しました。"_s
-                           .arg(kLargestHeaderBlock / 1024);
-            }
-            std::optional<QByteArray> value = lines.bytes(from, header.fromEnd);
-            if (!value) {
-                result.error = readFailure(file, lines.error());
-                return result;
-            }
-            if (from != header.fromValue) {
-                // Begins at a word: an encoded word cut in two would turn into stray text.
-                const qsizetype blank = value->indexOf(' ');
-                if (blank >= 0 && blank < value->size() / 2)
-                    value->remove(0, blank);
-            }
-            found << QStringLiteral("From:") + decodeHeaderText(*value);
+        if (!scannedFrom()) {
+            result.error = readFailure(file, lines.error());
+            return result;
         }
         leftOut << u"ヘッダーが %1 KB を超えるため、添付ファイルは調べていません。"_s.arg(
             kLargestHeaderBlock / 1024);

@@ -146,6 +146,13 @@ std::optional<qint64> announcedSize(const QByteArray& line)
     return std::nullopt;
 }
 
+// How far a message may run past the size its server announced: servers that count a line
+// end as one byte still send two, so a message of short lines comes out a little longer.
+qint64 largestWithin(qint64 announced)
+{
+    return announced + announced / 8 + 16 * 1024;
+}
+
 QString cannotWrite(const QString& path, int error)
 {
     return u"メッセージをファイル「%1」に書き込めません（%2）。ディスクの空き容量と書き込み"
@@ -263,11 +270,13 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
         return MailResult{};
     };
 
+    // A failure of this computer (a full disk, a folder that cannot be written) is counted
+    // against the message too: otherwise the sweep would fetch it again and again for ever.
     QString error;
     std::optional<NewFile> file =
         folder.createUnique(kSavedMessagePrefix, kSavedMessageSuffix, &error);
     if (!file)
-        return fail(CallStatus::Kind::Failed, error);
+        return failOnMessage(error);
 
     // curl hands a message over line by line, a line's text and its CRLF apart: gathered into
     // a buffer, a 30 MB message takes hundreds of writes instead of some 800,000.
@@ -285,10 +294,30 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
         return true;
     };
     bool tooLarge = false;
+    // The size the RETR reply announced, read once the body begins (nothing: none announced).
+    const QByteArray retrCommand = "RETR " + QByteArray::number(*number);
+    std::optional<std::optional<qint64>> announced;
+    bool pastAnnounced = false;
+    const auto fetchStarted = PopSession::Clock::now();
+    auto nextProgress = fetchStarted + m_options.progressAfter;
     const PopSession::Sink sink = [&](const char* data, size_t size) {
         written += static_cast<qint64>(size);
+        if (m_options.progress && PopSession::Clock::now() >= nextProgress) {
+            nextProgress = PopSession::Clock::now() + std::chrono::seconds(1);
+            const std::optional<qint64> total = announcedSize(session.firstReplyTo(retrCommand));
+            m_options.progress(
+                u"受信中：サーバー %1 からメッセージ %2 を受け取っています（%3 KB%4）。"_s.arg(
+                    session.serverName(), numberText, QString::number(written / 1024),
+                    total ? u" / %1 KB"_s.arg(*total / 1024) : QString()));
+        }
         if (written > m_options.largestMessage) {
             tooLarge = true;
+            return false;
+        }
+        if (!announced)
+            announced = announcedSize(session.firstReplyTo(retrCommand));
+        if (*announced && written > largestWithin(**announced)) {
+            pastAnnounced = true;
             return false;
         }
         pending.append(data, static_cast<qsizetype>(size));
@@ -304,8 +333,14 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
                 u"中止しました。サーバーが正しく動いているか確認してください。"_s
                     .arg(session.serverName(), numberText)
                     .arg(m_options.largestMessage >> 20));
+        if (pastAnnounced)
+            return failOnMessage(
+                u"サーバー %1 のメッセージ %2 が、サーバーの知らせた大きさ（%3 バイト）を超えても"
+                u"終わらないため、受信を中止しました。サーバーが正しく動いているか確認して"
+                u"ください。"_s.arg(session.serverName(), numberText)
+                    .arg(**announced));
         if (writeErrno != 0)
-            return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), writeErrno));
+            return failOnMessage(cannotWrite(file->path(), writeErrno));
         // The same session has just given the message's UID: "-ERR" is a refusal, not the
         // end of the mailbox.
         if (retr.code == CURLE_WEIRD_SERVER_REPLY && retr.serverSaidErr())
@@ -333,9 +368,9 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
             u"ませんでした。しばらくしてからもう一度試してください。"_s.arg(session.serverName(),
                                                                             numberText));
     if (!flush())
-        return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), writeErrno));
+        return failOnMessage(cannotWrite(file->path(), writeErrno));
     if (!file->closeFile())
-        return fail(CallStatus::Kind::Failed, cannotWrite(file->path(), errno));
+        return failOnMessage(cannotWrite(file->path(), errno));
     file->keep();
     m_judged = JudgedMessage{server.address->canonical(), user, *number, *uid};
     m_status.uid = *uid;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -30,6 +31,10 @@ struct PopOptions {
     QString caFile; // certificate authorities to trust instead of the system's; empty: system
     // Raised from another thread, it ends the call in progress at once (nothing committed).
     std::shared_ptr<const CancelFlag> cancel = nullptr;
+    // While a fetch has taken longer than progressAfter, called about once a second on the
+    // fetching thread with a line for the status line: how much of the message has come.
+    std::function<void(const QString&)> progress = nullptr;
+    std::chrono::milliseconds progressAfter{3000};
 };
 
 // A message saved by SAVE is the file "mail-" + random text + ".eml" in the folder, mode 0600.

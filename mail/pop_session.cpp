@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <deque>
 
+#include <unistd.h>
+
 namespace mail {
 
 using namespace Qt::StringLiterals;
@@ -54,7 +56,10 @@ QByteArray redactedCommand(const QByteArray& line)
     return "(login data)";
 }
 
-// Watches a reply's body arrive: too slow when less than rate × window came in a window.
+// Watches a reply's body arrive: too slow when, over a span of at least a window, less came
+// than rate × (window − allowance). The allowance (2 s, or a quarter of a short window) lets a
+// body that comes at the rate in bursts, one a second, and a little late, go on: over any
+// window it may have brought one burst less than the rate would.
 class ProgressWatch {
 public:
     ProgressWatch(qint64 bytesPerSecond, std::chrono::milliseconds window)
@@ -75,9 +80,12 @@ public:
         const Sample& oldest = m_samples.front();
         if (now - oldest.when < m_window)
             return false;
-        const double seconds = std::chrono::duration<double>(now - oldest.when).count();
+        const double seconds =
+            std::chrono::duration<double>(m_window - std::min(kAllowance, m_window / 4)).count();
         return static_cast<double>(bytes - oldest.bytes) < static_cast<double>(m_rate) * seconds;
     }
+
+    static constexpr std::chrono::milliseconds kAllowance{2000};
 
 private:
     static constexpr std::chrono::milliseconds kSampleEvery{250};
@@ -192,6 +200,15 @@ PopSession::Reply PopSession::perform(const QByteArray& url, const char* customR
     curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, &PopSession::debugCallback);
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, this);
+    // Curl waits for some replies (QUIT's above all) inside one call: there it only looks at
+    // the progress callback, about once a second, and the cancel flag shuts the socket down.
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &PopSession::progressCallback);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, &PopSession::sockoptCallback);
+    curl_easy_setopt(h, CURLOPT_SOCKOPTDATA, this);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETFUNCTION, &PopSession::closeSocketCallback);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &PopSession::prereqCallback);
     curl_easy_setopt(h, CURLOPT_PREREQDATA, this);
     // The last command closes the connection inside curl_easy_perform, so QUIT (which is
@@ -339,6 +356,25 @@ size_t PopSession::writeCallback(char* data, size_t size, size_t count, void* se
     if (!session->m_sink || !*session->m_sink)
         return bytes; // a one-line command has no body to keep
     return (*session->m_sink)(data, bytes) ? bytes : 0;
+}
+
+int PopSession::progressCallback(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<PopSession*>(self)->cancelled() ? 1 : 0;
+}
+
+int PopSession::sockoptCallback(void* self, curl_socket_t fd, curlsocktype)
+{
+    const CancelFlag* cancel = static_cast<PopSession*>(self)->m_settings.cancel;
+    return !cancel || cancel->watchSocket(fd) ? CURL_SOCKOPT_OK : CURL_SOCKOPT_ERROR;
+}
+
+// Also called when the connection cache is cleaned up in the destructor: m_settings, declared
+// before the cache, is still there.
+int PopSession::closeSocketCallback(void* self, curl_socket_t fd)
+{
+    const CancelFlag* cancel = static_cast<PopSession*>(self)->m_settings.cancel;
+    return cancel ? cancel->closeSocket(fd) : ::close(fd);
 }
 
 int PopSession::prereqCallback(void* self, char*, char*, int, int localPort)

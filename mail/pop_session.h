@@ -80,6 +80,10 @@ public:
     // may not have committed the deletions.
     bool quitSent() const;
 
+    // The first reply line to command (the whole line as sent) in the current or last command;
+    // while a sink runs, the reply to the command whose body it receives.
+    QByteArray firstReplyTo(const QByteArray& command) const;
+
     // Sentences a person can act on, in Japanese, for a reply that was not ok(). Never holds
     // the password: a server line that contains it is left out.
     QString describeFailure(const Reply& reply) const;
@@ -100,14 +104,15 @@ private:
     Reply perform(const QByteArray& url, const char* customRequest, bool noBody, const Sink* sink,
                   Connection connection, bool last);
     void onDebug(curl_infotype type, const char* data, size_t size);
-    // The first reply line to command (the whole line as sent) in the current perform.
-    QByteArray firstReplyTo(const QByteArray& command) const;
     // Runs the transfer set up on m_curl to its end, or until the cancel flag is raised.
     CURLcode transfer();
     bool cancelled() const;
 
     static int debugCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* self);
     static size_t writeCallback(char* data, size_t size, size_t count, void* self);
+    static int progressCallback(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    static int sockoptCallback(void* self, curl_socket_t fd, curlsocktype purpose);
+    static int closeSocketCallback(void* self, curl_socket_t fd);
     static int prereqCallback(void* self, char* primaryIp, char* localIp, int primaryPort,
                               int localPort);
 

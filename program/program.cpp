@@ -10,15 +10,24 @@
 namespace app {
 
 namespace {
-mail::PopOptions withCancel(mail::PopOptions options, std::shared_ptr<mail::CancelFlag> cancel)
+mail::PopOptions withCancel(mail::PopOptions options, std::shared_ptr<mail::CancelFlag> cancel,
+                            std::function<void(const QString&)> progress)
 {
     options.cancel = std::move(cancel);
+    options.progress = std::move(progress);
     return options;
 }
 } // namespace
 
 Program::Program(sweep::Messages& messages, mail::PopOptions options)
-    : m_library(withCancel(std::move(options), m_cancel)),
+    : m_library(withCancel(std::move(options), m_cancel,
+                           // Called on the worker while a long message comes in; the step's own
+                           // report replaces the line when the fetch ends.
+                           [this](const QString& text) {
+                               QMetaObject::invokeMethod(
+                                   &m_window, [this, text] { m_window.setStatusLine(text); },
+                                   Qt::QueuedConnection);
+                           })),
       m_sweep(m_library, {
                              .folder = [folder = store::dataFolder()] { return folder; },
                              // Called on the worker: the line is set on the window's thread, before

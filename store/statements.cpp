@@ -32,23 +32,9 @@ QString SqlAccountInsert(const QString& server, const QString& user, const QStri
            u")"_s;
 }
 
-QString SqlAccountUpdate(const QString& server, const QString& user, const QString& pass,
-                         qint64 seconds, const QString& sel_user)
-{
-    return u"update cool set d_server='"_s + quoted(server) + u"',d_user='"_s + quoted(user) +
-           u"',d_pass='"_s + quoted(pass) + u"',d_time='"_s + QString::number(seconds) +
-           u"' where d_user='"_s + quoted(sel_user) + u"'"_s;
-}
-
 QString SqlAccountList()
 {
     return u"select id,d_user from cool order by id desc"_s;
-}
-
-QString SqlAccountByUser(const QString& pickedName)
-{
-    return u"select * from cool where d_user='"_s + withoutApostrophes(pickedName) +
-           u"' order by id desc"_s;
 }
 
 QString SqlBlockInsert(const QString& address)

@@ -16,10 +16,7 @@ QString quoted(const QString& text);
 // seconds: the interval as a whole number; it is written in plain decimal.
 QString SqlAccountInsert(const QString& server, const QString& user, const QString& pass,
                          qint64 seconds);
-QString SqlAccountUpdate(const QString& server, const QString& user, const QString& pass,
-                         qint64 seconds, const QString& sel_user);
 QString SqlAccountList();
-QString SqlAccountByUser(const QString& pickedName);
 QString SqlBlockInsert(const QString& address);
 QString SqlBlockDelete(const QString& fragment);
 QString SqlBlockList();

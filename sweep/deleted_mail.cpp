@@ -245,9 +245,11 @@ bool DeletedMail::recoverLeftovers(QString* error) const
 {
     bool handled = true;
     const QDir folder(m_folder);
+    // Regular files only: with QDir::System a dangling link would be listed, and taken for a
+    // copy.
     const auto copies = [&folder](const QString& prefix) {
         return folder.entryInfoList({prefix + u'*' + kSuffix},
-                                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+                                    QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     };
     for (const QFileInfo& copy : copies(kPendingPrefix))
         handled = removePending(copy.filePath(), error) && handled;
@@ -259,11 +261,16 @@ bool DeletedMail::recoverLeftovers(QString* error) const
 
 bool DeletedMail::prune(QString* error) const
 {
-    const QDateTime oldest = m_now().addDays(-m_limits.maxAgeDays);
+    const QList<Kept> all = list();
+    if (all.isEmpty())
+        return true;
+    // Past the age limit by the clock and also by the newest copy: a clock set ahead (a dead
+    // battery, a restored machine) cannot make today's copies look old.
+    const QDateTime oldest = std::min(m_now(), all.front().deletedAt).addDays(-m_limits.maxAgeDays);
     bool removed = true;
     qint64 total = 0;
     bool newest = true;
-    for (const Kept& kept : list()) {
+    for (const Kept& kept : all) {
         total += kept.size;
         const bool tooLarge = !newest && total > m_limits.maxTotalBytes;
         newest = false;

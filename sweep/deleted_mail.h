@@ -67,10 +67,11 @@ public:
     // message. False (error says why, the others are still handled) when one cannot be.
     bool recoverLeftovers(QString* error) const;
 
-    // Removes the kept messages older than the age limit, then the oldest ones while all of
-    // them together are larger than the size limit. The newest one always stays, however large:
-    // it is the message the server deleted last. False (error says why, the others are still
-    // removed) when a file cannot be removed.
+    // Removes the kept messages older than the age limit, both by the clock and by the newest
+    // kept message (so that a clock set ahead prunes nothing the newest does not outdate), then
+    // the oldest ones while all of them together are larger than the size limit. The newest one
+    // always stays, however large: it is the message the server deleted last. False (error says
+    // why, the others are still removed) when a file cannot be removed.
     bool prune(QString* error) const;
 
     // The kept messages, newest first.

@@ -1,6 +1,8 @@
 // Fuzz target: arbitrary bytes saved as a message file and read the way the sweep reads it,
 // attachments written into a folder of their own. After each input the lines and the disk
-// are checked, then everything written is removed.
+// are checked, then everything written is removed. Each input is also made into a message
+// whose header block holds a blocked sender's From field among the input's bytes: the reader
+// must name that sender.
 
 #include "fuzz_support.h"
 #include "message_reader.h"
@@ -139,6 +141,41 @@ void emptyFolder(const QString& folder)
     }
 }
 
+// The input made into a message whose header block holds "From: <spam@junk.example>" as its
+// one From field: the first half of the input as header lines before it (its empty lines left
+// out, so that the block does not end there, and every f made an x, so that no other From
+// field comes first), the second half after it (without leading blanks, which would fold
+// onto the field).
+QByteArray withBlockedSender(const uint8_t* data, size_t size)
+{
+    const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const qsizetype half = input.size() / 2;
+    QByteArray message;
+    for (QByteArray line : input.left(half).split('\n')) {
+        if (line.isEmpty() || line == "\r")
+            continue;
+        message += line.replace('f', 'x').replace('F', 'X') + '\n';
+    }
+    QByteArray after = input.mid(half);
+    while (after.startsWith(' ') || after.startsWith('\t'))
+        after.remove(0, 1);
+    return message + "From: <spam@junk.example>\r\n" + after;
+}
+
+// Whatever else the header holds, the sender a mail reader shows is the one the sweep judges:
+// the address after the last "<" of the From line, as the sweep reads it.
+void checkBlockedSender(const mail::MessageReadResult& result, const QByteArray& message)
+{
+    const QString shown = QString::fromLatin1(message.left(300));
+    fuzz::require(result.lines.has_value(), "a message with a From field was not read", shown);
+    const QString from = result.lines->isEmpty() ? QString() : result.lines->front();
+    fuzz::require(from.startsWith(u"From:"_s), "a message with a From field gave no From line",
+                  shown);
+    QString address = from.mid(from.lastIndexOf(u'<') + 1);
+    address.remove(u'>').remove(u' ');
+    fuzz::require(address == u"spam@junk.example"_s, "the From line names another sender", from);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -148,6 +185,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const mail::MessageReadResult result =
         mail::readMessageFile(space.message(), u">"_s + space.folder());
     checkLines(result, space);
+    checkNothingOutside(space);
+    emptyFolder(space.folder());
+
+    const QByteArray blocked = withBlockedSender(data, size);
+    writeMessage(space.message(), reinterpret_cast<const uint8_t*>(blocked.constData()),
+                 static_cast<size_t>(blocked.size()));
+    const mail::MessageReadResult judged =
+        mail::readMessageFile(space.message(), u">"_s + space.folder());
+    checkLines(judged, space);
+    checkBlockedSender(judged, blocked);
     checkNothingOutside(space);
     emptyFolder(space.folder());
     return 0;

@@ -146,6 +146,17 @@ std::vector<Row> rows()
                      true,
                      {u"途中"_s}});
     }
+    // A message that goes on past the size the server announced for it.
+    {
+        const QByteArray longJunk = dotStuffed(junkMail(QByteArray(60 * 1024, 'x')));
+        r.push_back({"RETR past its announced size",
+                     {{.at = Point::Retr, .session = 1, .reply = "+OK 100 octets\r\n" + longJunk}},
+                     Step::Save,
+                     0ms,
+                     1500ms,
+                     true,
+                     {u"知らせた大きさ（100 バイト）"_s}});
+    }
     // 4. Garbage instead of +OK / -ERR.
     r.push_back({"garbage greeting",
                  {{.at = Point::Greeting, .session = 1, .reply = "HELLO I AM NOT POP3\r\n"}},

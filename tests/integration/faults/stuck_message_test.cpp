@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <algorithm>
+
+#include <sys/mount.h>
 
 namespace faulttest {
 namespace {
@@ -30,13 +34,29 @@ QByteArray bigFriendMail(qsizetype bytes)
     return mail;
 }
 
-// The RETR reply for message content, sent slowly: 1 KB every 100 ms, about 10 KB a second.
-Fault trickle(const QByteArray& uid, const QByteArray& content)
+// The RETR reply for message content, sent slowly: by default 1 KB every 100 ms, about
+// 10 KB a second.
+Fault trickle(const QByteArray& uid, const QByteArray& content,
+              std::chrono::milliseconds interval = std::chrono::milliseconds(100))
 {
     Fault fault{.at = Point::Retr,
                 .reply = "+OK " + QByteArray::number(content.size()) + " octets\r\n",
                 .slow = dotStuffed(content)};
     fault.chunk = 1024;
+    fault.interval = interval;
+    fault.uid = uid;
+    return fault;
+}
+
+// A RETR that announces 2000 octets and then goes on far past them, at 40 KB a second: well
+// above any rate bound, and with no end in sight.
+Fault endless(const QByteArray& uid)
+{
+    Fault fault{.at = Point::Retr,
+                .reply = "+OK 2000 octets\r\nFrom: Someone <someone@example.org>\r\n\r\n",
+                .then = Then::Close};
+    fault.slow = QByteArray(1024 * 1024, 'y');
+    fault.chunk = 4096;
     fault.interval = std::chrono::milliseconds(100);
     fault.uid = uid;
     return fault;
@@ -131,6 +151,14 @@ std::vector<Row> rows()
              if (session == 3)
                  box.erase(box.begin());
          }},
+        {"a RETR that never ends, far above the rate",
+         {stuck, junk, friendly},
+         {endless("uid-stuck")},
+         4,
+         {"uid-stuck", "uid-friend"},
+         1,
+         {u"知らせた大きさ（2000 バイト）を超えても終わらない"_s,
+          u"（固有 ID「uid-stuck」）は 9 回続けて受信できなかった"_s}},
         {"a 1.5 MB mail trickling at 10 KB/s where 20 KB/s is asked",
          {{"uid-big", big}, junk},
          {trickle("uid-big", big)},
@@ -167,13 +195,12 @@ QStringList sweep(const Row& row, ScriptedPopServer& server, SweepRig& rig)
     return shown;
 }
 
-TEST(StuckMessage, isPassedOverAndTheJunkBehindItDeleted)
+// What every stuck message comes to: passed over, the junk behind it deleted, and the status
+// line said why.
+void expectPassedOver(const Row& row, const ScriptedPopServer& server, const SweepRig& rig,
+                      const QStringList& shown)
 {
-    for (const Row& row : rows()) {
-        SCOPED_TRACE(row.situation);
-        ScriptedPopServer server;
-        SweepRig rig(row.options);
-        const QStringList shown = sweep(row, server, rig);
+    {
         const std::string lines = shown.join(u"\n"_s).toStdString();
 
         EXPECT_EQ(server.uids(), row.left);
@@ -193,29 +220,90 @@ TEST(StuckMessage, isPassedOverAndTheJunkBehindItDeleted)
     }
 }
 
-// The other side of the progress bound: a message that trickles in above the rate asked
-// (10 KB/s where 1 KB/s is asked, for three times the progress window) is judged and kept,
-// and the junk behind it is deleted in the same run.
-TEST(StuckMessage, aSlowLineAboveTheRateStillGetsItsMailJudged)
+TEST(StuckMessage, isPassedOverAndTheJunkBehindItDeleted)
+{
+    for (const Row& row : rows()) {
+        SCOPED_TRACE(row.situation);
+        ScriptedPopServer server;
+        SweepRig rig(row.options);
+        expectPassedOver(row, server, rig, sweep(row, server, rig));
+    }
+}
+
+// A full disk: temp/ is a small file system of its own, too small for the first message. It
+// cannot be written however often it comes, so it is passed over like one the server keeps
+// failing, and the junk behind it (small enough) is deleted. Mounting needs root.
+TEST(StuckMessage, aMessageThatCannotBeWrittenIsPassedOver)
 {
     ScriptedPopServer server;
-    SweepRig rig(progressOf(1024));
-    const QByteArray slow = bigFriendMail(30 * 1024);
-    const Row row{"a trickle above the rate",
-                  {{"uid-slow", slow}, {"uid-junk", junkMail()}},
-                  {trickle("uid-slow", slow)},
+    SweepRig rig(shortBounds());
+    const QByteArray temp = QFile::encodeName(SettingsFixture::tempFolder());
+    if (::mount("tmpfs", temp.constData(), "tmpfs", 0, "size=64k,mode=0700") != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    struct Unmount {
+        QByteArray where;
+        ~Unmount() { ::umount2(where.constData(), MNT_DETACH); }
+    } unmount{temp};
+    const Row row{"a full temp/",
+                  {{"uid-big", bigFriendMail(256 * 1024)},
+                   {"uid-junk", junkMail()},
+                   {"uid-friend", friendMail()}},
+                  {},
+                  4,
+                  {"uid-big", "uid-friend"},
                   1,
-                  {"uid-slow"},
-                  1,
-                  {}};
-    const QStringList shown = sweep(row, server, rig);
+                  {u"書き込めません"_s, u"（固有 ID「uid-big」）は 9 回続けて受信できなかった"_s}};
+    expectPassedOver(row, server, rig, sweep(row, server, rig));
+    EXPECT_EQ(server.count("RETR 1"), 9);
+}
 
-    EXPECT_EQ(server.uids(), row.left);
-    EXPECT_EQ(rig.controller.counters().recv_count, 3); // 1 for the start, then both mails
-    EXPECT_EQ(rig.controller.state(), sweep::StateWaiting);
-    EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const QString& line) {
-        return !line.isEmpty();
-    })) << shown.join(u"\n"_s).toStdString();
+// The other side of the progress bound: a message that comes in at the rate asked or faster
+// is judged and kept, and the junk behind it deleted in the same run: 10 KB/s where 1 KB/s is
+// asked, for three times the progress window, and exactly 1 KB/s, in one burst a second.
+TEST(StuckMessage, aSlowLineAtTheRateOrAboveStillGetsItsMailJudged)
+{
+    struct Rate {
+        const char* situation;
+        qsizetype bytes;
+        std::chrono::milliseconds interval; // between bursts of 1 KB
+        std::chrono::seconds window;
+    } rates[] = {
+        {"10 KB/s", 30 * 1024, std::chrono::milliseconds(100), 1s},
+        {"exactly 1 KB/s in one-second bursts", 9 * 1024, std::chrono::milliseconds(1000), 4s},
+    };
+    for (const Rate& rate : rates) {
+        SCOPED_TRACE(rate.situation);
+        ScriptedPopServer server;
+        mail::PopOptions options = progressOf(1024);
+        options.progressWindow = rate.window;
+        QStringList progress; // what the status line showed while the message came in
+        options.progress = [&](const QString& text) { progress << text; };
+        SweepRig rig(options);
+        const QByteArray slow = bigFriendMail(rate.bytes);
+        const Row row{rate.situation,
+                      {{"uid-slow", slow}, {"uid-junk", junkMail()}},
+                      {trickle("uid-slow", slow, rate.interval)},
+                      1,
+                      {"uid-slow"},
+                      1,
+                      {}};
+        const QStringList shown = sweep(row, server, rig);
+
+        EXPECT_EQ(server.uids(), row.left);
+        EXPECT_EQ(rig.controller.counters().recv_count, 3); // 1 for the start, then both mails
+        EXPECT_EQ(rig.controller.state(), sweep::StateWaiting);
+        EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const QString& line) {
+            return !line.isEmpty();
+        })) << shown.join(u"\n"_s).toStdString();
+        // Past three seconds, the fetch says how far it has come, once a second.
+        const qsizetype seconds = slow.size() / 1024 * rate.interval.count() / 1000;
+        EXPECT_LE(std::abs(progress.size() - std::max<qsizetype>(0, seconds - 3)), 2)
+            << progress.join(u"\n"_s).toStdString();
+        const QString total = u" / %1 KB）"_s.arg(slow.size() / 1024);
+        EXPECT_TRUE(std::all_of(progress.begin(), progress.end(), [&](const QString& line) {
+            return line.startsWith(u"受信中：サーバー 127.0.0.1:"_s) && line.contains(total);
+        })) << progress.join(u"\n"_s).toStdString();
+    }
 }
 
 } // namespace

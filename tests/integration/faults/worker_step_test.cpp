@@ -58,14 +58,14 @@ struct WorkerSweep {
         controller.tick();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.stepRunning(); }, 20000));
     }
-    // Ticks until a step is out on the worker and has been running for a while.
-    void tickIntoStep(int ticksBefore)
+    // Ticks until a step is out on the worker and the server holds it.
+    void tickIntoStep(int ticksBefore, const std::function<bool()>& held)
     {
         for (int i = 0; i < ticksBefore; ++i)
             tickAndWait();
         controller.tick();
         ASSERT_TRUE(controller.stepRunning());
-        QTest::qWait(400);
+        ASSERT_TRUE(QTest::qWaitFor(held, 10000));
         ASSERT_TRUE(controller.stepRunning()) << "the server should still hold the step";
     }
     // How long the controller took to become idle after `click`.
@@ -90,9 +90,11 @@ struct WorkerSweep {
     QString statusLine;
 };
 
-// A junk message whose RETR trickles for seconds, or whose DELE is never answered.
+// A junk message whose RETR trickles for seconds, or whose DELE or QUIT is never answered.
 Fault slowAt(Point point)
 {
+    if (point == Point::Quit)
+        return Fault{.at = Point::Quit, .session = 2, .reply = "", .then = Then::Silence};
     if (point == Point::Retr) {
         Fault fault{.at = Point::Retr, .session = 1};
         fault.slow = "+OK " + QByteArray::number(junkMail(QByteArray(2000, 'x')).size()) +
@@ -102,6 +104,52 @@ Fault slowAt(Point point)
         return fault;
     }
     return Fault{.at = Point::Dele, .session = 2, .reply = "", .then = Then::Silence};
+}
+
+// The server has received the command it holds unanswered (or answers slowly).
+std::function<bool()> heldBy(const ScriptedPopServer& server, Point point)
+{
+    return [&server, point] {
+        switch (point) {
+        case Point::Retr:
+            return server.count("RETR 1") == 1;
+        case Point::Dele:
+            return server.count("DELE 1") == 1;
+        default: // QUIT of the delete's session, after those of SAVE 0 and SAVE 1
+            return server.count("QUIT") == 3;
+        }
+    };
+}
+
+// Closes the window while the delete step waits for the server's reply to held.
+void closeDuringHeldDelete(Point held)
+{
+    ScriptedPopServer server;
+    server.setMailbox({{kJunkUid, junkMail(QByteArray(2000, 'x'))}});
+    server.setFaults({slowAt(held)});
+    WorkerSweep parts(server);
+    sweep::ThreadStepRunner runner;
+    Form1 window(parts.clock, parts.sweep, parts.messages, runner, parts.cancel);
+    window.Timer1->stop();
+    window.show();
+    window.controller().start();
+    for (int i = 0; i < 4; ++i) {
+        window.onTimer1Timeout();
+        if (i < 3) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !window.controller().stepRunning(); }, 9000));
+        }
+    }
+    ASSERT_TRUE(QTest::qWaitFor(heldBy(server, held), 10000));
+    ASSERT_TRUE(window.controller().stepRunning());
+
+    QElapsedTimer timer;
+    timer.start();
+    window.close();
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_FALSE(window.controller().stepRunning());
+    EXPECT_TRUE(SweepRig::tempEntries().isEmpty());
+    // Whatever the server makes of a late QUIT now, the scripted one commits nothing.
+    EXPECT_EQ(server.uids(), QList<QByteArray>{kJunkUid});
 }
 
 TEST(WorkerStep, StopAndResetEndTheTransferAtOnceAndCommitNothing)
@@ -116,6 +164,9 @@ TEST(WorkerStep, StopAndResetEndTheTransferAtOnceAndCommitNothing)
         {"reset during a fetch", Point::Retr, 2, true},
         {"stop during a delete", Point::Dele, 3, false},
         {"reset during a delete", Point::Dele, 3, true},
+        // Curl waits for QUIT's reply inside one call, where no flag is looked at.
+        {"stop while QUIT's reply is late", Point::Quit, 3, false},
+        {"reset while QUIT's reply is late", Point::Quit, 3, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -124,10 +175,7 @@ TEST(WorkerStep, StopAndResetEndTheTransferAtOnceAndCommitNothing)
         server.setFaults({slowAt(row.heldAt)});
         WorkerSweep rig(server);
         rig.controller.start();
-        rig.tickIntoStep(row.ticksBefore);
-        if (row.heldAt == Point::Dele) {
-            ASSERT_EQ(server.count("DELE 1"), 1);
-        }
+        rig.tickIntoStep(row.ticksBefore, heldBy(server, row.heldAt));
 
         const auto took =
             rig.timeToIdle([&] { row.reset ? rig.controller.reset() : rig.controller.stop(); });
@@ -138,10 +186,12 @@ TEST(WorkerStep, StopAndResetEndTheTransferAtOnceAndCommitNothing)
             << SweepRig::tempEntries().join(u", "_s).toStdString();
         EXPECT_TRUE(rig.messages.shown.isEmpty());
         EXPECT_FALSE(rig.statusLine.startsWith(kFailurePrefix)) << rig.statusLine.toStdString();
-        // The server saw the connection drop: no QUIT, so the junk is still there.
+        // The server saw the connection drop: no (answered) QUIT, so the junk is still there.
+        // Nothing more can come from the client; the pause lets a stray QUIT show if one did.
         QTest::qWait(100);
-        EXPECT_EQ(server.count("QUIT"), row.heldAt == Point::Dele ? 2 : 1)
-            << "only the sessions before the held one said QUIT";
+        const int quits = row.heldAt == Point::Retr ? 1 : row.heldAt == Point::Dele ? 2 : 3;
+        EXPECT_EQ(server.count("QUIT"), quits)
+            << "only the sessions before the held one said QUIT (and the held QUIT itself)";
         EXPECT_EQ(server.uids(), QList<QByteArray>{kJunkUid});
 
         // Nothing is left half done: a new start sweeps and deletes the junk as usual.
@@ -155,32 +205,10 @@ TEST(WorkerStep, StopAndResetEndTheTransferAtOnceAndCommitNothing)
 
 TEST(WorkerStep, ClosingTheWindowDuringAStepEndsItWithinASecond)
 {
-    ScriptedPopServer server;
-    server.setMailbox({{kJunkUid, junkMail(QByteArray(2000, 'x'))}});
-    server.setFaults({slowAt(Point::Dele)});
-    WorkerSweep parts(server);
-    sweep::ThreadStepRunner runner;
-    Form1 window(parts.clock, parts.sweep, parts.messages, runner, parts.cancel);
-    window.Timer1->stop();
-    window.show();
-    window.controller().start();
-    for (int i = 0; i < 4; ++i) {
-        window.onTimer1Timeout();
-        if (i < 3) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return !window.controller().stepRunning(); }, 9000));
-        }
+    for (const Point held : {Point::Dele, Point::Quit}) {
+        SCOPED_TRACE(held == Point::Dele ? "DELE unanswered" : "QUIT unanswered");
+        closeDuringHeldDelete(held);
     }
-    QTest::qWait(300);
-    ASSERT_TRUE(window.controller().stepRunning());
-
-    QElapsedTimer timer;
-    timer.start();
-    window.close();
-    EXPECT_LT(timer.elapsed(), 1000);
-    EXPECT_FALSE(window.controller().stepRunning());
-    EXPECT_TRUE(SweepRig::tempEntries().isEmpty());
-    QTest::qWait(100);
-    EXPECT_EQ(server.uids(), QList<QByteArray>{kJunkUid}) << "a DELE without QUIT commits nothing";
 }
 
 // A writer holds the database exclusively for half a second while the step looks the sender

@@ -105,6 +105,43 @@ TEST(FromHeaderAbsent, givesNoFromLine)
     EXPECT_TRUE(lines->isEmpty()) << lines->join(u'|').toStdString();
 }
 
+// The shapes of a header block a mail reader still shows a sender for: the From field is found
+// whatever comes before it, and a message without one gives no From line (the sweep then judges
+// the empty text), never an error.
+TEST(HeaderShapes, theFromFieldIsFoundAsAMailReaderShowsIt)
+{
+    const QStringList junk{QStringLiteral("From:Junk <spam@junk.example>")};
+    const struct {
+        const char* situation;
+        QByteArray message;
+        QStringList from; // the lines that start with "From:"
+    } rows[] = {
+        {"mbox From line first",
+         "From spam@junk.example Mon Dec  7 10:00:00 2026\r\nFrom: Junk <spam@junk.example>\r\n"
+         "Subject: s\r\n\r\nbody\r\n",
+         junk},
+        {"stray first line", "not a field\r\nFrom: Junk <spam@junk.example>\r\n\r\nbody\r\n", junk},
+        {"stray line in the middle",
+         "Subject: s\r\n]]] stray\r\nFrom: Junk <spam@junk.example>\r\n\r\nbody\r\n", junk},
+        {"bare LF line ends", "x\nFrom: Junk <spam@junk.example>\n\nbody\n", junk},
+        {"no header at all (a plain digest)", "Just a digest.\r\nSecond line.\r\n", {}},
+        {"empty file", "", {}},
+        {"header without From", "To: a@b\r\nSubject: s\r\n\r\nbody\r\n", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.situation);
+        QTemporaryDir dir;
+        const MailResult lines = readMessage(row.message, dir);
+        ASSERT_TRUE(lines);
+        QStringList from;
+        for (const QString& line : *lines) {
+            if (line.startsWith(QStringLiteral("From:")))
+                from << line;
+        }
+        EXPECT_EQ(from, row.from) << lines->join(u'|').toStdString();
+    }
+}
+
 TEST(FromHeaderRepeated, usesTheFirst)
 {
     QTemporaryDir dir;

@@ -107,9 +107,10 @@ TEST_F(Store, IdsGrowSoListsShowTheNewestFirst)
 TEST_F(Store, IntervalWrittenQuotedReadsBackAsANumber)
 {
     settings.execute(store::SqlAccountInsert(u"s"_s, u"u"_s, u"p"_s, 60));
-    settings.execute(store::SqlAccountUpdate(u"s"_s, u"u"_s, u"p"_s, 300, u"u"_s));
+    const qint64 id = settings.column(store::SqlAccountList(), u"id"_s).value(0).toLongLong();
+    settings.execute(store::SqlAccountUpdateById(u"s"_s, u"u"_s, u"p"_s, 300, id));
     const auto connection = settings.connect();
-    const auto rows = connection->Execute(store::SqlAccountByUser(u"u"_s));
+    const auto rows = connection->Execute(store::SqlAccountById(id));
     ASSERT_FALSE(rows->eof());
     const QVariant time = rows->value(u"d_time"_s);
     EXPECT_EQ(time.typeId(), QMetaType::LongLong);
@@ -124,7 +125,10 @@ TEST_F(Store, AccountTextsWithQuotesAreStoredAndMatchedAsTyped)
     settings.execute(store::SqlAccountInsert(u"other"_s, u"keep"_s, u"p"_s, 60));
     EXPECT_EQ(settings.column(u"select d_pass from cool where d_server='pop''host'"_s, u"d_pass"_s),
               QStringList{hostile});
-    settings.execute(store::SqlAccountUpdate(u"s2"_s, u"o'neil"_s, u"p2"_s, 5, u"o'neil"_s));
+    const qint64 id = settings.column(u"select id from cool where d_user='o''neil'"_s, u"id"_s)
+                          .value(0)
+                          .toLongLong();
+    settings.execute(store::SqlAccountUpdateById(u"s2"_s, u"o'neil"_s, u"p2"_s, 5, id));
     EXPECT_EQ(settings.column(u"select d_server from cool order by id"_s, u"d_server"_s),
               (QStringList{u"s2"_s, u"other"_s}));
 }

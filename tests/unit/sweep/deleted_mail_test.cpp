@@ -112,10 +112,11 @@ TEST_F(DeletedMailFolder, PruningRemovesWhatIsTooOldAndTheOldestBeyondTheSize)
         DeletedMail::Limits limits;
         std::vector<Message> messages; // oldest first
         std::vector<int> left;         // indexes into messages, newest first
+        int clockAheadDays = 0;        // when pruning: the clock set ahead by this much
     } rows[] = {
         {"past 30 days",
          {},
-         {{kMinutesIn30Days + 1, 10}, {kMinutesIn30Days - 1, 10}, {60, 10}},
+         {{kMinutesIn30Days + 61, 10}, {kMinutesIn30Days - 1, 10}, {60, 10}},
          {2, 1}},
         {"the oldest beyond 1000 bytes",
          {30, 1000},
@@ -125,8 +126,20 @@ TEST_F(DeletedMailFolder, PruningRemovesWhatIsTooOldAndTheOldestBeyondTheSize)
         {"the newest stays however large", {30, 100}, {{20, 50}, {10, 500}}, {1}},
         {"sizes and ages together",
          {30, 1000},
-         {{kMinutesIn30Days + 5, 1}, {30, 900}, {20, 200}, {10, 10}},
+         {{kMinutesIn30Days + 15, 1}, {30, 900}, {20, 200}, {10, 10}},
          {3, 2}},
+        // A dead battery or a restored machine: the clock leaps ahead at a start.
+        {"clock 40 days ahead: today's copies stay", {}, {{60, 10}, {10, 10}}, {1, 0}, 40},
+        {"clock 40 days ahead: what is 30 days older than the newest goes",
+         {},
+         {{kMinutesIn30Days + 20, 10}, {kMinutesIn30Days + 1, 10}, {10, 10}},
+         {2, 1},
+         40},
+        {"clock 40 days ahead: the size limit still spares the newest",
+         {30, 100},
+         {{20, 50}, {10, 500}},
+         {1},
+         40},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.situation);
@@ -143,7 +156,7 @@ TEST_F(DeletedMailFolder, PruningRemovesWhatIsTooOldAndTheOldestBeyondTheSize)
         for (const QString& path : foreign)
             writeFile(path, QByteArray(2000, 'f'));
 
-        now = kNow;
+        now = kNow.addDays(row.clockAheadDays);
         QString error;
         EXPECT_TRUE(deleted.prune(&error)) << error.toStdString();
         QStringList expected;
@@ -175,8 +188,12 @@ TEST_F(DeletedMailFolder, LeftoversOfAnEarlierRunGoUnlessTheirDeleteWasUnderWay)
     EXPECT_TRUE(QFileInfo(*underWay).fileName().startsWith(u".deleting-"_s));
     EXPECT_EQ(deleted.markDeleting(*underWay, &error), underWay) << "marked once";
     const QDateTime saved = QFileInfo(*underWay).lastModified();
+    // A dangling link named like a copy under way is no copy of ours.
+    const QString link = QDir(deleted.folder()).filePath(u".deleting-link.eml"_s);
+    ASSERT_TRUE(QFile::link(data.filePath(u"nowhere.eml"_s), link));
 
     EXPECT_TRUE(deleted.recoverLeftovers(&error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link is left alone";
     EXPECT_TRUE(pendingIn(deleted.folder()).isEmpty());
     const QList<DeletedMail::Kept> left = deleted.list();
     ASSERT_EQ(left.size(), 2);
