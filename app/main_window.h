@@ -31,6 +31,10 @@ public:
 
     sweep::SweepController& controller() { return m_controller; }
 
+    // Asked when the window is closed: true when the program goes on without it (hidden to
+    // the tray), and then the sweep goes on; false, or none set, closes it for good.
+    void setCloseToTray(std::function<bool()> hideInstead);
+
     // The status line: the last failure of the mail layer, or nothing.
     void setStatusLine(const QString& text);
     QString statusLine() const;
@@ -73,4 +77,5 @@ private:
     void setLabel7(const QString& text) override;
 
     sweep::SweepController m_controller;
+    std::function<bool()> m_closeToTray;
 };

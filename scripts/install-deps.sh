@@ -20,6 +20,8 @@ packages=(
   libchm-dev
   # screenshots: a window manager draws the frames and titles
   openbox
+  # desktop tests: an XEmbed tray host, a notification daemon, X window queries and keys
+  trayer dunst xdotool
   # the Debian package: dependencies from the linked libraries, and its checks
   dpkg-dev lintian appstream
   # sanitizers and fuzzing
