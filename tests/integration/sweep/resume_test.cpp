@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 // Message 1's sender is blocked only from the second run on: it shows where that run began.
 const QByteArray kSenders[] = {
-    "Early <early@late-blocked.example>", "Friend <friend@legit.example>",
+    "Early <early@later.example>", "Friend <friend@legit.example>",
     "Friend <friend@legit.example>",      "Junk <spam@junk.example>",
     "Friend <friend@legit.example>",      "Junk <spam@junk.example>",
 };
@@ -69,7 +69,7 @@ TEST(Resume, goesOnAfterTheLastJudgedMessageWhereverItNowStands)
             ASSERT_TRUE(server.deleteByUid(uids[number - 1]));
 
         SweepRig second(options);
-        second.block({u"early@late-blocked.example"_s, u"spam@junk.example"_s});
+        second.block({u"early@later.example"_s, u"spam@junk.example"_s});
         SweepRig::selectAccount(address, server.user(), server.password());
         second.sweep.resumeAfter(account, resumeUid);
         second.controller.start();
