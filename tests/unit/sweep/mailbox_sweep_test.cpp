@@ -367,8 +367,9 @@ TEST_F(Sweep, ResumesAfterTheRememberedUidWhereItNowStands)
             sweep.mail_koi2(counters, kAccount);
         }
         EXPECT_EQ(library.commands, row.commands);
-        if (row.account.user == kAccount.user)
+        if (row.account.user == kAccount.user) {
             EXPECT_TRUE(statusLine.contains(u"再開"_s)) << statusLine.toStdString();
+        }
     }
 }
 
