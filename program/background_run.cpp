@@ -53,7 +53,11 @@ BackgroundRun::BackgroundRun(Program& program, StopNoticeMessages& messages,
             count += kept.deletedAt.date() == today ? 1 : 0;
         return count;
     };
-    m_feeds.lastError = [&window] { return window.statusLine(); };
+    // The status line also carries notes (a resumed sweep); only its failures are errors.
+    m_feeds.lastError = [&window] {
+        const QString line = window.statusLine();
+        return line.contains(u"エラー："_s) ? line : QString();
+    };
 
     messages.setOnStopped([this](const QString& text) {
         m_stoppedBy = text.mid(kStopped.size()).trimmed();

@@ -4,6 +4,7 @@
 // ends it, and without a tray host closing ends it as always. The command line answers
 // without any display.
 
+#include "connection.h"
 #include "settings_fixture.h"
 
 #include <QDir>
@@ -194,6 +195,19 @@ TEST(DesktopSession, livesInTheTrayAndRunsOncePerDataFolder)
     })) << "no tray icon appeared";
     EXPECT_TRUE(desktop.windows(kMainWindow).isEmpty());
 
+    // A click on the icon shows the window, another hides it again.
+    const QString icon =
+        QString::fromLatin1(desktop.windows({u"--classname"_s, u"junkbane"_s}).front());
+    const auto click = [&] {
+        desktop.run(u"xdotool"_s,
+                    {u"mousemove"_s, u"--window"_s, icon, u"4"_s, u"4"_s, u"click"_s, u"1"_s});
+    };
+    click();
+    EXPECT_TRUE(waitFor([&] { return !desktop.windows(kMainWindow).isEmpty(); }));
+    QThread::msleep(800); // two clicks in a row would be a double click
+    click();
+    EXPECT_TRUE(waitFor([&] { return desktop.windows(kMainWindow).isEmpty(); }));
+
     // A second start hands over and ends; the first one's message in temp/ stays where it is.
     const QString message = installed.file(u"temp/mail-abc123.eml"_s);
     {
@@ -246,11 +260,30 @@ TEST(DesktopSession, livesInTheTrayAndRunsOncePerDataFolder)
                   ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
               QFile::ReadOwner | QFile::WriteOwner);
 
+    // The next start picks the account again and resumes the sweep; a failure that stops it
+    // reaches the desktop while the window stays in the tray.
+    store::Connection::open(installed.file(u"junkbane.mdb"_s))
+        ->Execute(u"insert into cool(id,d_server,d_user,d_pass,d_time)"
+                  u"values(1,'127.0.0.1:1','taro','pw','soon')"_s);
+    {
+        QFile ini(installed.file(u"junkbane.ini"_s));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write("[account]\nid=1\n[sweep]\nrunning=true\n");
+    }
+    Child resumed;
+    desktop.launch(resumed, installed.program(), {u"--minimized"_s});
+    EXPECT_TRUE(waitFor(
+        [&] { return desktop.notifications().contains(u"エラーのため停止しました"_s); }, 30000))
+        << desktop.notifications().toStdString();
+    resumed.process->kill(); // its lock is left behind, and taken over by the next start
+    resumed.process->waitForFinished();
+
     // Without a tray host, closing ends the program as it always has.
     desktop.stopTray();
     Child alone;
     desktop.launch(alone, installed.program(), {});
-    ASSERT_TRUE(waitFor([&] { return !desktop.windows(kMainWindow).isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return !desktop.windows(kMainWindow).isEmpty(); }))
+        << "state " << alone.process->state() << " exit " << alone.process->exitCode();
     const QByteArray last = desktop.windows(kMainWindow).front();
     desktop.run(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, QString::fromLatin1(last)});
     desktop.run(u"xdotool"_s, {u"key"_s, u"--window"_s, QString::fromLatin1(last), u"alt+F4"_s});
