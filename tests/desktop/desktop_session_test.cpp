@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -106,16 +107,48 @@ public:
             return u"trayer did not start"_s;
         return {};
     }
-    void stopTray() { m_tray.process->kill(), m_tray.process->waitForFinished(); }
+    // Ends the tray host and waits until its windows (and so its tray) are gone.
+    bool stopTray()
+    {
+        m_tray.process->kill();
+        m_tray.process->waitForFinished();
+        return waitFor([this] {
+            return run(u"xdotool"_s, {u"search"_s, u"--classname"_s, u"trayer"_s}) != 0;
+        });
+    }
 
     void launch(Child& child, const QString& program, const QStringList& arguments) const
     {
         // Nobody reads what they print: a full pipe must not stop them.
         child.process->setStandardOutputFile(QProcess::nullDevice());
-        child.process->setStandardErrorFile(QProcess::nullDevice());
+        child.process->setStandardErrorFile(log(program), QIODevice::Append);
         child.process->setProcessEnvironment(m_env);
         child.process->start(program, arguments);
         child.process->waitForStarted();
+    }
+    // Focuses the window and types the keys, as the keyboard would (XTEST), until done() holds:
+    // a window that has just been mapped may not have the focus the first time.
+    bool press(const QByteArray& window, const QString& keys,
+               const std::function<bool()>& done) const
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            run(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, QString::fromLatin1(window)});
+            run(u"xdotool"_s, {u"windowfocus"_s, u"--sync"_s, QString::fromLatin1(window)});
+            run(u"xdotool"_s, {u"key"_s, u"--delay"_s, u"50"_s, keys});
+            if (waitFor(done, 5000))
+                return true;
+        }
+        return false;
+    }
+    // What the children started from this program printed on stderr.
+    QString log(const QString& program) const
+    {
+        return m_home.filePath(QFileInfo(program).fileName() + u".log"_s);
+    }
+    QByteArray logOf(const QString& program) const
+    {
+        QFile file(log(program));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     int run(const QString& program, const QStringList& arguments, QByteArray* out = nullptr) const
     {
@@ -233,9 +266,8 @@ TEST(DesktopSession, livesInTheTrayAndRunsOncePerDataFolder)
 
     // Closing goes to the tray, and the first time the desktop is told the sweep goes on.
     const QByteArray window = desktop.windows(kMainWindow).front();
-    desktop.run(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, QString::fromLatin1(window)});
-    desktop.run(u"xdotool"_s, {u"key"_s, u"--window"_s, QString::fromLatin1(window), u"alt+F4"_s});
-    ASSERT_TRUE(waitFor([&] { return desktop.windows(kMainWindow).isEmpty(); }));
+    ASSERT_TRUE(
+        desktop.press(window, u"alt+F4"_s, [&] { return desktop.windows(kMainWindow).isEmpty(); }));
     EXPECT_EQ(first.process->state(), QProcess::Running);
     EXPECT_TRUE(waitFor([&] { return desktop.notifications().contains(u"動き続けます"_s); }))
         << desktop.notifications().toStdString();
@@ -249,17 +281,17 @@ TEST(DesktopSession, livesInTheTrayAndRunsOncePerDataFolder)
     ASSERT_TRUE(third.process->waitForFinished(15000));
     ASSERT_TRUE(waitFor([&] { return !desktop.windows(kMainWindow).isEmpty(); }));
     const QByteArray shown = desktop.windows(kMainWindow).front();
-    desktop.run(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, QString::fromLatin1(shown)});
     // F10 opens the menu bar's first menu from the keyboard.
     const QStringList ours = {u"--classname"_s, u"junkbane"_s};
     const qsizetype before = desktop.windows(ours).size();
-    desktop.run(u"xdotool"_s, {u"key"_s, u"--window"_s, QString::fromLatin1(shown), u"F10"_s});
-    EXPECT_TRUE(waitFor([&] { return desktop.windows(ours).size() > before; }))
-        << "F10 opened no menu";
+    EXPECT_TRUE(desktop.press(shown, u"F10"_s, [&] {
+        return desktop.windows(ours).size() > before;
+    })) << "F10 opened no menu";
     desktop.run(u"xdotool"_s, {u"key"_s, u"Escape"_s, u"Escape"_s});
     ASSERT_TRUE(waitFor([&] { return desktop.windows(ours).size() == before; }));
-    desktop.run(u"xdotool"_s, {u"key"_s, u"--window"_s, QString::fromLatin1(shown), u"ctrl+q"_s});
-    ASSERT_TRUE(first.process->waitForFinished(15000)) << "Ctrl+Q did not end the program";
+    ASSERT_TRUE(desktop.press(shown, u"ctrl+q"_s, [&] {
+        return first.process->waitForFinished(100);
+    })) << "Ctrl+Q did not end the program";
     EXPECT_EQ(first.process->exitCode(), 0);
     EXPECT_EQ(QFile::permissions(installed.file(u"junkbane.ini"_s)) &
                   ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
@@ -284,15 +316,15 @@ TEST(DesktopSession, livesInTheTrayAndRunsOncePerDataFolder)
     resumed.process->waitForFinished();
 
     // Without a tray host, closing ends the program as it always has.
-    desktop.stopTray();
+    ASSERT_TRUE(desktop.stopTray());
     Child alone;
     desktop.launch(alone, installed.program(), {});
     ASSERT_TRUE(waitFor([&] { return !desktop.windows(kMainWindow).isEmpty(); }))
-        << "state " << alone.process->state() << " exit " << alone.process->exitCode();
+        << desktop.logOf(installed.program()).toStdString();
     const QByteArray last = desktop.windows(kMainWindow).front();
-    desktop.run(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, QString::fromLatin1(last)});
-    desktop.run(u"xdotool"_s, {u"key"_s, u"--window"_s, QString::fromLatin1(last), u"alt+F4"_s});
-    ASSERT_TRUE(alone.process->waitForFinished(15000)) << "closing without a tray did not end it";
+    ASSERT_TRUE(desktop.press(last, u"alt+F4"_s, [&] {
+        return alone.process->waitForFinished(100);
+    })) << "closing without a tray did not end it";
     EXPECT_EQ(alone.process->exitCode(), 0);
 }
 
