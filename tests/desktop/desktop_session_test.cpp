@@ -19,7 +19,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
 #include <memory>
+#include <signal.h>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -39,6 +42,11 @@ bool waitFor(const std::function<bool()>& condition, int ms = 15000)
 
 // A child process ended with the test, also when a check failed.
 struct Child {
+    Child()
+    {
+        // Should the test itself be killed, its children go with it.
+        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    }
     std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
     ~Child()
     {
