@@ -96,8 +96,18 @@ void Form1::setOpener(QAction* item, std::function<void()> open)
     connect(item, &QAction::triggered, this, std::move(open));
 }
 
+void Form1::setCloseToTray(std::function<bool()> hideInstead)
+{
+    m_closeToTray = std::move(hideInstead);
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
+    if (m_closeToTray && m_closeToTray()) {
+        event->ignore();
+        hide();
+        return;
+    }
     Timer1->stop();
     m_controller.shutdown();
     QMainWindow::closeEvent(event);

@@ -36,6 +36,10 @@ public:
 
     sweep::SweepController& controller() { return m_controller; }
 
+    // Asked when the window is closed: true when the program goes on without it (hidden to
+    // the tray), and then the sweep goes on; false, or none set, closes it for good.
+    void setCloseToTray(std::function<bool()> hideInstead);
+
     // The status line: the last failure of the mail layer or note of the program, or nothing.
     // Menus and tool tips never replace it; a click on it or Ctrl+L shows it whole.
     void setStatusLine(const QString& text);
@@ -103,4 +107,5 @@ private:
     QDate m_countedOn;
     bool m_stepWasRunning = false;
     bool m_hasUser = false;
+    std::function<bool()> m_closeToTray;
 };

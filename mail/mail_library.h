@@ -64,6 +64,17 @@ public:
     // The outcome of the last RcvMail call.
     virtual CallStatus lastStatus() const = 0;
 
+    // Where the message with this UID stands now in the mailbox: its number, or 0 when no
+    // message (or more than one) has that UID; nothing when the server could not be asked
+    // (lastStatus() says why). A library that cannot look a UID up answers 0.
+    virtual std::optional<qint64> numberOfUid(const QString& server, const QString& user,
+                                              const QString& pass, const QByteArray& uid)
+    {
+        static_cast<void>(server), static_cast<void>(user), static_cast<void>(pass),
+            static_cast<void>(uid);
+        return 0;
+    }
+
     // What the last RcvMail call did on the server when it was a DELE; None otherwise.
     virtual DeleteOutcome lastDeleteOutcome() const = 0;
     // Why the last ReadMail gave nothing; after one that gave lines, which attachments it

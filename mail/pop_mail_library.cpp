@@ -377,6 +377,34 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     return QStringList{file->path()};
 }
 
+std::optional<qint64> PopMailLibrary::numberOfUid(const QString& serverText, const QString& user,
+                                                  const QString& pass, const QByteArray& uid)
+{
+    m_status = CallStatus{};
+    m_lastDeleteOutcome = DeleteOutcome::None;
+    const ServerAddressParse server = parseServerAddress(serverText);
+    if (!server.address) {
+        fail(CallStatus::Kind::Failed, server.error);
+        return std::nullopt;
+    }
+    PopSession session(PopSession::Settings{
+        *server.address, user.toUtf8(), pass.toUtf8(), m_options.caFile, m_options.connectTimeout,
+        m_options.stallTimeout, PopSession::Clock::now() + m_options.deleteTimeout,
+        m_options.cancel.get()});
+    UidListing listing(uid, 0);
+    const PopSession::Sink collect = [&](const char* data, size_t size) {
+        return listing.add(data, size);
+    };
+    const PopSession::Reply list =
+        session.listing("UIDL", collect, PopSession::Connection::Any, true);
+    if (!list.ok()) {
+        fail(CallStatus::Kind::Failed, session.describeFailure(list));
+        return std::nullopt;
+    }
+    listing.finish();
+    return listing.count() == 1 ? listing.numbers().front() : 0;
+}
+
 MailResult PopMailLibrary::remove(const QString& serverText, const QString& user,
                                   const QString& pass, std::optional<int> requested,
                                   const std::optional<JudgedMessage>& judged)

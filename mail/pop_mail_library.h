@@ -63,6 +63,9 @@ public:
     MailResult ReadMail(const QString& file, const QString& options,
                         const QString& folder) override;
     CallStatus lastStatus() const override;
+    // One session: the full UIDL listing, read as it arrives.
+    std::optional<qint64> numberOfUid(const QString& server, const QString& user,
+                                      const QString& pass, const QByteArray& uid) override;
 
     DeleteOutcome lastDeleteOutcome() const override { return m_lastDeleteOutcome; }
     QString lastReadError() const override { return m_lastReadError; }

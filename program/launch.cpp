@@ -2,6 +2,7 @@
 
 #include "app_info.h"
 #include "controls.h"
+#include "data_folder.h"
 #include "fonts.h"
 #include "prepare_data.h"
 #include "program_icon.h"
@@ -27,15 +28,30 @@ void prepareApplication()
         qWarning("%s", qPrintable(why));
 }
 
+void tellProblem(const QString& problem, bool toStderr)
+{
+    if (toStderr)
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+    else
+        QtMessages().showMessage(problem);
+}
+
 bool prepareData(bool toStderr)
 {
     const QString problem = startup::prepareDataFolder();
     if (problem.isEmpty())
         return true;
-    if (toStderr)
-        std::fprintf(stderr, "%s\n", qPrintable(problem));
-    else
-        QtMessages().showMessage(problem);
+    tellProblem(problem, toStderr);
+    return false;
+}
+
+bool makeDataFolder(const QString& folder, bool toStderr)
+{
+    QString failed;
+    QString reason;
+    if (store::makePrivateFolder(folder, &failed, &reason))
+        return true;
+    static_cast<void>(toStderr); // prepareData tells the user
     return false;
 }
 

@@ -39,6 +39,26 @@ Program::Program(sweep::Messages& messages, mail::PopOptions options)
                                          Qt::QueuedConnection);
                                  },
                              .cancel = m_cancel,
+                             .leftOnServer =
+                                 [this](const sweep::Account& account, const QByteArray& uid) {
+                                     QMetaObject::invokeMethod(
+                                         &m_window,
+                                         [this, account, uid] {
+                                             if (m_events.leftOnServer)
+                                                 m_events.leftOnServer(account, uid);
+                                         },
+                                         Qt::QueuedConnection);
+                                 },
+                             .passedOver =
+                                 [this](const QString& text) {
+                                     QMetaObject::invokeMethod(
+                                         &m_window,
+                                         [this, text] {
+                                             if (m_events.passedOver)
+                                                 m_events.passedOver(text);
+                                         },
+                                         Qt::QueuedConnection);
+                                 },
                          }),
       m_blockListUndo([this](const QString& text) { m_window.setStatusLine(text); }),
       m_window(m_clock, m_sweep, messages, m_runner, m_cancel)

@@ -8,6 +8,7 @@
 #include "pop_mail_library.h"
 #include "step_runner.h"
 
+#include <functional>
 #include <memory>
 
 namespace app {
@@ -21,8 +22,18 @@ public:
     explicit Program(sweep::Messages& messages, mail::PopOptions options = {});
 
     Form1& window() { return m_window; }
+    sweep::MailboxSweep& sweep() { return m_sweep; }
+
+    // What the sweep tells the rest of the program, on the window's thread: the message it
+    // moved past and left on the server (where a later run resumes), a message it passed over.
+    struct SweepEvents {
+        std::function<void(const sweep::Account&, const QByteArray&)> leftOnServer;
+        std::function<void(const QString&)> passedOver;
+    };
+    void setSweepEvents(SweepEvents events) { m_events = std::move(events); }
 
 private:
+    SweepEvents m_events;
     sweep::SystemClock m_clock;
     std::shared_ptr<mail::CancelFlag> m_cancel = std::make_shared<mail::CancelFlag>();
     mail::PopMailLibrary m_library;

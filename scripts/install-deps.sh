@@ -44,6 +44,8 @@ test_packages=(
   libchm-dev
   # the Debian package's checks, and its manual pages read as a user would
   lintian appstream man-db groff-base locales
+  # desktop tests: an XEmbed tray host, a notification daemon, X window queries and keys
+  trayer dunst xdotool
   # sanitizers and fuzzing
   clang libclang-rt-14-dev
 )

@@ -83,15 +83,56 @@ void MailboxSweep::report(const mail::CallStatus& status)
 }
 
 qint16 MailboxSweep::passOver(SweepCounters& counters, const QByteArray& uid, Strikes& strikes,
-                              const QString& failed)
+                              const QString& failed, const Account& account)
 {
     notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて%4ため、飛ばして次のメッセージ"
            u"に進みました。メッセージはサーバーに残っています。最後の理由：%5"_s.arg(
                QString::number(counters.mail_no), QString::fromLatin1(uid),
                QString::number(strikes.count), failed, strikes.why));
+    if (m_hooks.passedOver && !cancelled())
+        m_hooks.passedOver(m_notice);
+    leftOnServer(account, uid);
     strikes = {};
     ++counters.mail_no;
     return StateSweep;
+}
+
+void MailboxSweep::resumeAfter(const Account& account, const QByteArray& uid)
+{
+    m_resume = Resume{account, uid};
+}
+
+void MailboxSweep::leftOnServer(const Account& account, const QByteArray& uid)
+{
+    if (m_hooks.leftOnServer && !uid.isEmpty() && !cancelled())
+        m_hooks.leftOnServer(account, uid);
+}
+
+bool MailboxSweep::resume(SweepCounters& counters, const Account& account)
+{
+    if (!m_resume)
+        return true;
+    if (counters.mail_no != 0 || m_resume->account.server != account.server ||
+        m_resume->account.user != account.user) {
+        m_resume.reset();
+        return true;
+    }
+    const std::optional<qint64> number =
+        m_library.numberOfUid(account.server, account.user, account.pass, m_resume->uid);
+    if (!number) {
+        report(m_library.lastStatus());
+        return false;
+    }
+    const QString uid = QString::fromLatin1(std::exchange(m_resume, std::nullopt)->uid);
+    // From here the pass through the mailbox is this one: notes of the last run are gone.
+    counters.mail_no = *number + 1;
+    if (*number > 0)
+        notice(u"前回の続きから巡回を再開しました：前回最後に判定したメッセージ（固有 ID「%1」、"
+               u"現在 %2 番）の次からです。"_s.arg(uid, QString::number(*number)));
+    else
+        notice(u"前回の続きから巡回を再開しました：前回最後に判定したメッセージ（固有 ID「%1」）"
+               u"はもうサーバーにないため、最初のメッセージからです。"_s.arg(uid));
+    return true;
 }
 
 void MailboxSweep::notice(const QString& text)
@@ -116,6 +157,8 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     // Notes about messages passed over belong to this pass through the mailbox.
     if (counters.mail_no == 0)
         m_notice.clear();
+    if (!resume(counters, account))
+        return cancelled() ? StateIdle : StateNothingFetched;
 
     const mail::MailResult fetched =
         m_library.RcvMail(account.server, account.user, account.pass,
@@ -129,7 +172,7 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
             !cancelled() &&
             m_fetchFailures.add(account, status.uid, status.description) >=
                 kFetchFailuresToPassOver) {
-            return passOver(counters, status.uid, m_fetchFailures, u"受信できなかった"_s);
+            return passOver(counters, status.uid, m_fetchFailures, u"受信できなかった"_s, account);
         }
         if (counters.mail_no == 0) {
             counters.mail_no = 1;
@@ -153,7 +196,7 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     if (m_deleteFailures.hit(account, status.uid, kDeleteFailuresToPassOver)) {
         for (const QString& path : *fetched)
             QFile::remove(path);
-        return passOver(counters, status.uid, m_deleteFailures, u"削除できなかった"_s);
+        return passOver(counters, status.uid, m_deleteFailures, u"削除できなかった"_s, account);
     }
 
     // One fetch gives one message; should it give more, each is judged on its own and the
@@ -182,6 +225,7 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
             showDeleteError(m_copyError + u"メッセージはサーバーから削除しません。"_s);
         return StateDeletePending;
     }
+    leftOnServer(account, status.uid);
     ++counters.mail_no;
     return StateSweep;
 }

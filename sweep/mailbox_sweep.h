@@ -32,6 +32,11 @@ public:
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
         // Raised: the step was stopped; what it fetched is not judged and nothing is reported.
         std::shared_ptr<const mail::CancelFlag> cancel = nullptr;
+        // The sweep moved past a message it leaves on the server (kept, unreadable or passed
+        // over), with that message's UID: where a later run may resume. Called on the worker.
+        std::function<void(const Account&, const QByteArray&)> leftOnServer = nullptr;
+        // A message was passed over for failing again and again: the status line's note.
+        std::function<void(const QString&)> passedOver = nullptr;
     };
 
     // Three runs of the controller's three fetches.
@@ -45,6 +50,11 @@ public:
     qint16 mail_koi2(SweepCounters& counters, const Account& account) override;
     qint16 mail_koi4(const SweepCounters& counters, const Account& account) override;
     void dropJudged() override;
+
+    // The first step on this account, from the top of the mailbox, goes on after the message
+    // with this UID instead, at its number then; from the top when the mailbox no longer holds
+    // it. Another account, or a sweep already under way, drops it. Set before the sweep runs.
+    void resumeAfter(const Account& account, const QByteArray& uid);
 
     // The verdict on one sender text (the value of a "From:" line) against the open block list.
     static bool isBlocked(store::Connection& settings, const QString& sender);
@@ -80,7 +90,10 @@ private:
     void notice(const QString& text);
     // Names a message that keeps failing in the status line and moves the sweep past it.
     qint16 passOver(SweepCounters& counters, const QByteArray& uid, Strikes& strikes,
-                    const QString& failed);
+                    const QString& failed, const Account& account);
+    // Looks the resumed UID up: false when the server could not be asked.
+    bool resume(SweepCounters& counters, const Account& account);
+    void leftOnServer(const Account& account, const QByteArray& uid);
     bool cancelled() const { return m_hooks.cancel && m_hooks.cancel->raised(); }
     DeletedMail deletedMail() const;
     void keepDeleted(const QString& pending);
@@ -98,6 +111,11 @@ private:
     Strikes m_vanished;
     QString m_notice;
     QByteArray m_judgedUid; // the UID of the message the last fetch judged
+    struct Resume {
+        Account account;
+        QByteArray uid;
+    };
+    std::optional<Resume> m_resume;
 };
 
 } // namespace sweep

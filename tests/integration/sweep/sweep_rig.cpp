@@ -26,6 +26,8 @@ SweepRig::SweepRig(const mail::PopOptions& options)
                          .folder = [] { return SettingsFixture::folder(); },
                          .statusLine = [this](const QString& text) { statusLine = text; },
                          .now = [this] { return clock.now(); },
+                         .leftOnServer = [this](const sweep::Account&,
+                                                const QByteArray& uid) { leftOnServer = uid; },
                      }),
       controller(clock, sweep, messages, view, runner)
 {

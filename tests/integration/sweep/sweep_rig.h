@@ -92,7 +92,8 @@ public:
     sweep::InlineStepRunner
         runner; // each step runs inside its tick: the test reads the server after it
     sweep::SweepController controller;
-    QString statusLine; // what the main window's status line would show
+    QString statusLine;      // what the main window's status line would show
+    QByteArray leftOnServer; // the last message the sweep moved past and left on the server
 };
 
 // The states a run goes through when the fetches give messages with these verdicts (true:

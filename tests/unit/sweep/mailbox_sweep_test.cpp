@@ -81,6 +81,15 @@ public:
         return lines;
     }
 
+    std::optional<qint64> numberOfUid(const QString&, const QString&, const QString&,
+                                      const QByteArray& uid) override
+    {
+        commands.append(u"FIND "_s + QString::fromLatin1(uid));
+        m_status = uidNumber ? mail::CallStatus{}
+                             : mail::CallStatus{mail::CallStatus::Kind::Failed, u"down"_s};
+        return uidNumber;
+    }
+
     mail::CallStatus lastStatus() const override { return m_status; }
     mail::DeleteOutcome lastDeleteOutcome() const override { return deleteOutcome; }
     QString lastReadError() const override { return m_readError; }
@@ -92,7 +101,8 @@ public:
     mail::DeleteOutcome deleteOutcome = mail::DeleteOutcome::None;
     mail::CallStatus nextStatus;
     QStringList commands;
-    qsizetype deletingAtDele = 0; // copies marked as under way when the last command came
+    std::optional<qint64> uidNumber = 0; // where numberOfUid finds a UID; nothing: server down
+    qsizetype deletingAtDele = 0;        // copies marked as under way when the last command came
 
 private:
     mail::CallStatus m_status;
@@ -322,6 +332,44 @@ TEST_F(Sweep, UidsThatNeverComeBackStopTheSweep)
         const QString text = QString::fromUtf8(error.what());
         EXPECT_TRUE(text.contains(u"pop.example.jp"_s) && text.contains(u"固有 ID"_s))
             << error.what();
+    }
+}
+
+// Where the first step after a restart begins.
+TEST_F(Sweep, ResumesAfterTheRememberedUidWhereItNowStands)
+{
+    struct Row {
+        const char* situation;
+        sweep::Account account; // the one remembered with the UID
+        std::vector<std::optional<qint64>> lookups;
+        QStringList commands; // of the first two steps
+    };
+    const sweep::Account other{u"pop.example.jp"_s, u"jiro"_s, u"pw"_s};
+    const Row rows[] = {
+        {"the UID stands at 4", kAccount, {4}, {u"FIND u7"_s, u"SAVE 5"_s, u"SAVE 6"_s}},
+        {"the UID is gone: from the top", kAccount, {0}, {u"FIND u7"_s, u"SAVE 1"_s, u"SAVE 2"_s}},
+        {"server down: asked again at the next step",
+         kAccount,
+         {std::nullopt, 2},
+         {u"FIND u7"_s, u"FIND u7"_s, u"SAVE 3"_s}},
+        {"remembered for another account", other, {4}, {u"SAVE 0"_s, u"SAVE 1"_s}},
+    };
+    for (int number = 1; number <= 6; ++number)
+        messageFrom(number, u"friend@example.jp"_s);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.situation);
+        library.commands.clear();
+        counters = {};
+        sweep.resumeAfter(row.account, "u7");
+        for (int step = 0; step < 2; ++step) {
+            if (static_cast<size_t>(step) < row.lookups.size())
+                library.uidNumber = row.lookups[static_cast<size_t>(step)];
+            sweep.mail_koi2(counters, kAccount);
+        }
+        EXPECT_EQ(library.commands, row.commands);
+        if (row.account.user == kAccount.user) {
+            EXPECT_TRUE(statusLine.contains(u"再開"_s)) << statusLine.toStdString();
+        }
     }
 }
 

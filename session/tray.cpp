@@ -1,0 +1,147 @@
+#include "tray.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPainter>
+#include <QSystemTrayIcon>
+
+namespace session {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString stateText(TrayStatus::State state)
+{
+    switch (state) {
+    case TrayStatus::State::Sweeping:
+        return u"巡回中"_s;
+    case TrayStatus::State::Waiting:
+        return u"待機中"_s;
+    case TrayStatus::State::Stopped:
+        return u"停止中"_s;
+    case TrayStatus::State::Error:
+        return u"エラーで停止"_s;
+    }
+    return {};
+}
+
+// The program's icon with a dot in the state's colour in its lower right corner.
+QIcon stateIcon(const QIcon& base, TrayStatus::State state)
+{
+    QColor colour;
+    switch (state) {
+    case TrayStatus::State::Sweeping:
+        colour = QColor(0x2e, 0xa0, 0x43);
+        break;
+    case TrayStatus::State::Waiting:
+        colour = QColor(0x1f, 0x6f, 0xeb);
+        break;
+    case TrayStatus::State::Stopped:
+        colour = QColor(0x8c, 0x8c, 0x8c);
+        break;
+    case TrayStatus::State::Error:
+        colour = QColor(0xd0, 0x22, 0x22);
+        break;
+    }
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap = base.pixmap(size, size);
+        if (pixmap.isNull()) {
+            pixmap = QPixmap(size, size);
+            pixmap.fill(Qt::transparent);
+        }
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal dot = size * 0.45;
+        painter.setPen(QPen(Qt::white, std::max(1.0, size / 16.0)));
+        painter.setBrush(colour);
+        painter.drawEllipse(QRectF(size - dot - 0.5, size - dot - 0.5, dot, dot));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+QString trayToolTip(const TrayStatus& status)
+{
+    QString text = u"Junkbane：%1"_s.arg(stateText(status.state));
+    text += u"\nユーザ："_s + (status.user.isEmpty() ? u"（未選択）"_s : status.user);
+    text += u"\n今日の削除：%1 通"_s.arg(QString::number(status.deletedToday));
+    if (!status.lastError.isEmpty()) {
+        // A tooltip is no place for a page of text; the window's status line has it all.
+        constexpr qsizetype kLongest = 200;
+        const QString error = status.lastError.simplified();
+        text += u"\n最後のエラー："_s +
+                (error.size() > kLongest ? error.left(kLongest) + u"…"_s : error);
+    }
+    return text;
+}
+
+Tray::Tray(QIcon icon, QObject* parent)
+    : QObject(parent), m_icon(std::move(icon)), m_menu(std::make_unique<QMenu>()),
+      m_tray(new QSystemTrayIcon(this))
+{
+    m_toggle = m_menu->addAction(u"ウィンドウを隠す"_s);
+    m_menu->addSeparator();
+    QAction* start = m_menu->addAction(u"開始"_s);
+    QAction* stop = m_menu->addAction(u"停止"_s);
+    m_menu->addSeparator();
+    QAction* quit = m_menu->addAction(u"終了"_s);
+    connect(m_toggle, &QAction::triggered, this, &Tray::toggleWindowRequested);
+    connect(start, &QAction::triggered, this, &Tray::startRequested);
+    connect(stop, &QAction::triggered, this, &Tray::stopRequested);
+    connect(quit, &QAction::triggered, this, &Tray::quitRequested);
+    m_tray->setContextMenu(m_menu.get());
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger)
+                    Q_EMIT toggleWindowRequested();
+            });
+    setStatus(TrayStatus{});
+}
+
+Tray::~Tray()
+{
+    m_tray->hide();
+}
+
+bool Tray::available()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void Tray::show()
+{
+    m_tray->show();
+}
+
+bool Tray::isVisible() const
+{
+    return m_tray->isVisible();
+}
+
+void Tray::setStatus(const TrayStatus& status)
+{
+    if (m_statusSet && status == m_status)
+        return;
+    if (!m_statusSet || status.state != m_status.state)
+        m_tray->setIcon(stateIcon(m_icon, status.state));
+    m_status = status;
+    m_statusSet = true;
+    m_tray->setToolTip(trayToolTip(status));
+}
+
+void Tray::setWindowShown(bool shown)
+{
+    m_toggle->setText(shown ? u"ウィンドウを隠す"_s : u"ウィンドウを表示"_s);
+}
+
+QString Tray::toolTip() const
+{
+    return m_tray->toolTip();
+}
+
+} // namespace session
