@@ -7,10 +7,14 @@ packages=(
   # build
   g++ cmake ninja-build pkg-config git
   qt6-base-dev libcurl4-openssl-dev libssl-dev libgmime-3.0-dev libsqlcipher-dev
+  # translations: lupdate and lrelease, and their CMake package (Qt6LinguistTools)
+  qt6-l10n-tools qt6-tools-dev
   # help file
   fp-utils
   # running: Japanese font, CHM viewer, certificates
   fonts-ipafont-gothic libqt6svg6 xchm ca-certificates
+  # running: Qt's own translations, for its standard dialogs (the file dialog) in Japanese
+  qt6-translations-l10n
   # the desktop's opener for the help file: xdg-open, the application-by-type cache, file types
   xdg-utils desktop-file-utils file
   # a light mail program registered for message/rfc822, which opens the deleted mail (.eml)

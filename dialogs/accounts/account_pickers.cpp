@@ -6,6 +6,7 @@
 #include "selected_account.h"
 #include "statements.h"
 
+#include <QCoreApplication>
 #include <QListWidget>
 
 #include <utility>
@@ -31,7 +32,7 @@ AccountPicker::AccountPicker(sweep::Messages& messages, QWidget* owner, int widt
 
 void AccountPicker::load()
 {
-    setWindowTitle(u"一覧から選択"_s);
+    setWindowTitle(QCoreApplication::translate("dialogs", "一覧から選択"));
     sweep::runGuarded(m_messages, [this] {
         const auto settings = store::openSettings();
         for (auto rows = settings->Execute(store::SqlAccountList()); !rows->eof();

@@ -5,6 +5,7 @@
 #include "statements.h"
 #include "store_error.h"
 
+#include <QCoreApplication>
 #include <QListWidget>
 
 namespace dialogs {
@@ -54,7 +55,7 @@ Form5::Form5(sweep::Messages& messages, QWidget* owner)
 
 void Form5::load()
 {
-    setWindowTitle(u"一覧から削除"_s);
+    setWindowTitle(QCoreApplication::translate("dialogs", "一覧から削除"));
     sweep::runGuarded(m_messages, [this] {
         const auto settings = store::openSettings();
         for (auto rows = settings->Execute(store::SqlBlockList()); !rows->eof(); rows->moveNext()) {
@@ -80,7 +81,9 @@ void Form5::pick(QListWidgetItem* item)
         const qint64 id = item->data(Qt::UserRole).toLongLong(&isNumber);
         if (!isNumber) {
             throw store::StoreError(
-                u"ブロックリストの項目「%1」に行番号がないため削除できません"_s.arg(item->text()),
+                QCoreApplication::translate(
+                    "dialogs", "ブロックリストの項目「%1」に行番号がないため削除できません")
+                    .arg(item->text()),
                 store::StoreError::kError);
         }
         store::openSettings()->Execute(store::SqlBlockDeleteById(id));
