@@ -224,7 +224,7 @@ e.g. 300: 5 min</translation>
     </message>
     <message>
         <source>%1 通。削除してから %2 日間（合計 %3 MB まで）保存されます。</source>
-        <translation>%1 kept. Each stays %2 days after it was deleted (up to %3 MB in all).</translation>
+        <translation>%1 kept, each for %2 days after its deletion (%3 MB in all at most).</translation>
     </message>
     <message>
         <source>削除したメール「%1」が見つかりません。保存期間を過ぎて削除された可能性があります。</source>
@@ -286,11 +286,11 @@ can open it</translation>
     </message>
     <message>
         <source>がインストールされている事</source>
-        <translation>installed</translation>
+        <translation>must be installed</translation>
     </message>
     <message>
         <source>※Debianのパッケージよりインストールしてください。</source>
-        <translation>Install them from Debian&apos;s packages.</translation>
+        <translation>* Install them from Debian&apos;s packages.</translation>
     </message>
     <message>
         <source>kv.chm</source>
