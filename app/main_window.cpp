@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -38,25 +39,27 @@ Form1::Form1(const sweep::Clock& clock, sweep::SweepSteps& steps, sweep::Message
     Label5 = makeLabel(client, QString(), app::kUiFontPoints, 240, 720, 615, 255);
     Label3 = makeLabel(client, QString(), app::kUiFontPoints, 900, 720, 1950, 255);
     Label1 = makeLabel(client, QString(), app::kUiFontPoints, 360, 1080, 2175, 495);
-    Command1 = makeButton(client, u"停　止"_s, 120, 1560, 1095, 375);
-    Command2 = makeButton(client, u"開　始"_s, 1560, 1560, 1095, 375);
+    Command1 =
+        makeButton(client, QCoreApplication::translate("app", "停　止"), 120, 1560, 1095, 375);
+    Command2 =
+        makeButton(client, QCoreApplication::translate("app", "開　始"), 1560, 1560, 1095, 375);
     setTabOrder(Command1, Command2);
 
-    m1 = menuBar()->addMenu(u"受信"_s);
-    m8 = m1->addAction(u"受信設定の選択"_s);
-    m2 = m1->addAction(u"受信設定の登録"_s);
-    m6 = m1->addAction(u"受信設定の編集"_s);
-    del = menuBar()->addMenu(u"削除"_s);
-    m4 = del->addAction(u"アドレスの削除"_s);
-    m3 = del->addAction(u"アドレスの追加"_s);
-    m5 = del->addAction(u"一覧より削除"_s);
-    m11 = del->addAction(u"削除したメール"_s);
+    m1 = menuBar()->addMenu(QCoreApplication::translate("app", "受信"));
+    m8 = m1->addAction(QCoreApplication::translate("app", "受信設定の選択"));
+    m2 = m1->addAction(QCoreApplication::translate("app", "受信設定の登録"));
+    m6 = m1->addAction(QCoreApplication::translate("app", "受信設定の編集"));
+    del = menuBar()->addMenu(QCoreApplication::translate("app", "削除"));
+    m4 = del->addAction(QCoreApplication::translate("app", "アドレスの削除"));
+    m3 = del->addAction(QCoreApplication::translate("app", "アドレスの追加"));
+    m5 = del->addAction(QCoreApplication::translate("app", "一覧より削除"));
+    m11 = del->addAction(QCoreApplication::translate("app", "削除したメール"));
     del->addSeparator();
-    m12 = del->addAction(u"元に戻す"_s);
-    m7 = menuBar()->addAction(u"リセット"_s);
-    etc = menuBar()->addMenu(u"その他"_s);
-    m10 = etc->addAction(u"ヘルプ"_s);
-    m9 = etc->addAction(u"バージョン情報"_s);
+    m12 = del->addAction(QCoreApplication::translate("app", "元に戻す"));
+    m7 = menuBar()->addAction(QCoreApplication::translate("app", "リセット"));
+    etc = menuBar()->addMenu(QCoreApplication::translate("app", "その他"));
+    m10 = etc->addAction(QCoreApplication::translate("app", "ヘルプ"));
+    m9 = etc->addAction(QCoreApplication::translate("app", "バージョン情報"));
     for (QAction* item : {m8, m2, m6, m4, m3, m5, m11, m12, m10, m9})
         item->setEnabled(false);
 
@@ -77,8 +80,8 @@ Form1::Form1(const sweep::Clock& clock, sweep::SweepSteps& steps, sweep::Message
 
     // Window load.
     setWindowTitle(u" "_s + app::applicationTitle() + u":Ver."_s + app::versionText());
-    Label4->setText(u"待機時間"_s);
-    Label5->setText(u"カウント"_s);
+    Label4->setText(QCoreApplication::translate("app", "待機時間"));
+    Label5->setText(QCoreApplication::translate("app", "カウント"));
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);

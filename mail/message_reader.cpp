@@ -5,6 +5,7 @@
 #include "message_lines.h"
 #include "safe_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <gmime/gmime.h>
@@ -256,8 +257,8 @@ private:
         const int writeErrno = errno;
         out.reset();
         if (!ok || !file->closeFile()) {
-            fail(u"添付ファイル「%1」を書き込めません（%2）。ディスクの空き容量を確認"
-                 u"してください。"_s.arg(
+            fail(QCoreApplication::translate("mail", "添付ファイル「%1」を書き込めません（%2）。ディスクの空き容量を確認"
+                 "してください。").arg(
                      file->path(), QString::fromLocal8Bit(std::strerror(ok ? errno : writeErrno))));
             file->discard();
             return;
@@ -302,14 +303,14 @@ public:
     {
         QStringList out;
         if (m_tooManyParts)
-            out << u"パートが %1 を超えるため、それより後は調べていません。"_s.arg(kMostParts);
+            out << QCoreApplication::translate("mail", "パートが %1 を超えるため、それより後は調べていません。").arg(kMostParts);
         if (m_tooDeep)
-            out << u"%1 段より深く入れ子になった部分は調べていません。"_s.arg(kDeepestNesting);
+            out << QCoreApplication::translate("mail", "%1 段より深く入れ子になった部分は調べていません。").arg(kDeepestNesting);
         if (m_largeHeader)
-            out << u"ヘッダーが %1 KB を超えるパートは調べていません。"_s.arg(kLargestHeaderBlock /
+            out << QCoreApplication::translate("mail", "ヘッダーが %1 KB を超えるパートは調べていません。").arg(kLargestHeaderBlock /
                                                                               1024);
         if (m_boundaryTooLong)
-            out << u"区切りの文字列が %1 バイトを超えるマルチパートは調べていません。"_s.arg(
+            out << QCoreApplication::translate("mail", "区切りの文字列が %1 バイトを超えるマルチパートは調べていません。").arg(
                 kLongestBoundary);
         return out;
     }
@@ -515,7 +516,7 @@ private:
 
 QString readFailure(const QString& file, int error)
 {
-    return u"メッセージファイル「%1」を読み込めません（%2）。"_s.arg(
+    return QCoreApplication::translate("mail", "メッセージファイル「%1」を読み込めません（%2）。").arg(
         file, QString::fromLocal8Bit(std::strerror(error)));
 }
 
@@ -527,18 +528,18 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
     MessageReadResult result;
 
     if (file.isEmpty()) {
-        result.error = u"読み込むメッセージファイルが指定されていません。"_s;
+        result.error = QCoreApplication::translate("mail", "読み込むメッセージファイルが指定されていません。");
         return result;
     }
     UniqueFd fd(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC));
     if (!fd.isValid()) {
-        result.error = u"メッセージファイル「%1」を開けません（%2）。"_s.arg(
+        result.error = QCoreApplication::translate("mail", "メッセージファイル「%1」を開けません（%2）。").arg(
             file, QString::fromLocal8Bit(std::strerror(errno)));
         return result;
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        result.error = u"ファイル「%1」をメールのメッセージとして読み込めません。"_s.arg(file);
+        result.error = QCoreApplication::translate("mail", "ファイル「%1」をメールのメッセージとして読み込めません。").arg(file);
         return result;
     }
     LineScanner lines(fd.get(), static_cast<qint64>(info.st_size));
@@ -570,7 +571,7 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
         qint64 from = header.fromValue;
         if (header.fromEnd - from > kLargestHeaderBlock) {
             from = header.fromEnd - kLargestHeaderBlock;
-            leftOut << u"差出人（From ヘッダー）が %1 KB を超えるため、その末尾で判定しました。"_s
+            leftOut << QCoreApplication::translate("mail", "差出人（From ヘッダー）が %1 KB を超えるため、その末尾で判定しました。")
                            .arg(kLargestHeaderBlock / 1024);
         }
         std::optional<QByteArray> value = lines.bytes(from, header.fromEnd);
@@ -604,7 +605,7 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
         } else if (header.fields >= 0 || !bytes->trimmed().isEmpty()) {
             // A stray first line, a block that is no header at all: no parts to look into, but
             // the sender is still judged.
-            leftOut << u"ヘッダーの形が崩れているため、添付ファイルは調べていません。"_s;
+            leftOut << QCoreApplication::translate("mail", "ヘッダーの形が崩れているため、添付ファイルは調べていません。");
         }
         if (from)
             found << QStringLiteral("From:") + *from;
@@ -617,7 +618,7 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
             result.error = readFailure(file, lines.error());
             return result;
         }
-        leftOut << u"ヘッダーが %1 KB を超えるため、添付ファイルは調べていません。"_s.arg(
+        leftOut << QCoreApplication::translate("mail", "ヘッダーが %1 KB を超えるため、添付ファイルは調べていません。").arg(
             kLargestHeaderBlock / 1024);
     }
 
@@ -629,10 +630,10 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
     leftOut << walker.leftOut();
     if (saver.notSaved() > 0) {
         leftOut.prepend(saver.failure().isEmpty()
-                            ? u"添付ファイル %1 件は保存していません（1 通につき %2 件まで）。"_s
+                            ? QCoreApplication::translate("mail", "添付ファイル %1 件は保存していません（1 通につき %2 件まで）。")
                                   .arg(saver.notSaved())
                                   .arg(kMostAttachments)
-                            : u"%1（保存できなかった添付ファイルは %2 件）"_s.arg(saver.failure())
+                            : QCoreApplication::translate("mail", "%1（保存できなかった添付ファイルは %2 件）").arg(saver.failure())
                                   .arg(saver.notSaved()));
     }
     for (const QString& path : saver.takeSavedPaths())
@@ -651,13 +652,13 @@ MessageSummary readMessageSummary(const QString& file)
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) {
         summary.error =
-            u"メッセージファイル「%1」を開けません（%2）。"_s.arg(file, in.errorString());
+            QCoreApplication::translate("mail", "メッセージファイル「%1」を開けません（%2）。").arg(file, in.errorString());
         return summary;
     }
     const QByteArray head = in.read(kHeadBytes);
     if (in.error() != QFileDevice::NoError) {
         summary.error =
-            u"メッセージファイル「%1」を読めません（%2）。"_s.arg(file, in.errorString());
+            QCoreApplication::translate("mail", "メッセージファイル「%1」を読めません（%2）。").arg(file, in.errorString());
         return summary;
     }
     auto stream = GObjectRef<GMimeStream>::adopt(
@@ -668,7 +669,7 @@ MessageSummary readMessageSummary(const QString& file)
     auto message = GObjectRef<GMimeMessage>::adopt(
         g_mime_parser_construct_message(parser.get(), options.get()));
     if (!message) {
-        summary.error = u"ファイル「%1」をメールのメッセージとして読み込めません。"_s.arg(file);
+        summary.error = QCoreApplication::translate("mail", "ファイル「%1」をメールのメッセージとして読み込めません。").arg(file);
         return summary;
     }
     GMimeObject* object = GMIME_OBJECT(message.get());

@@ -5,6 +5,7 @@
 #include "safe_file.h"
 #include "server_address.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -155,8 +156,11 @@ qint64 largestWithin(qint64 announced)
 
 QString cannotWrite(const QString& path, int error)
 {
-    return u"メッセージをファイル「%1」に書き込めません（%2）。ディスクの空き容量と書き込み"
-           u"権限を確認してください。"_s.arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    return QCoreApplication::translate(
+               "mail",
+               "メッセージをファイル「%1」に書き込めません（%2）。ディスクの空き容量と書き込み"
+               "権限を確認してください。")
+        .arg(path, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace
@@ -190,23 +194,32 @@ MailResult PopMailLibrary::RcvMail(const QString& server, const QString& user, c
     const std::optional<ParsedCommand> parsed = parseCommand(command);
     if (!parsed)
         return fail(CallStatus::Kind::Failed,
-                    u"メールのコマンド「%1」は使えません。「SAVE n」か「DELE n」（n は 0 以上の"
-                    u"メッセージ番号）を指定してください。"_s.arg(command.simplified()));
+                    QCoreApplication::translate(
+                        "mail",
+                        "メールのコマンド「%1」は使えません。「SAVE n」か「DELE n」（n は 0 以上の"
+                        "メッセージ番号）を指定してください。")
+                        .arg(command.simplified()));
     // Only the message of the last SAVE is being judged: a SAVE replaces it (a SAVE that
     // gives nothing leaves none), a DELE uses it up whatever comes of it.
     const std::optional<JudgedMessage> judged = std::exchange(m_judged, std::nullopt);
     if (user.isEmpty())
         return fail(CallStatus::Kind::Failed,
-                    u"ユーザー名が設定されていません。アカウントの設定でユーザー名を入力して"
-                    u"ください。"_s);
+                    QCoreApplication::translate(
+                        "mail",
+                        "ユーザー名が設定されていません。アカウントの設定でユーザー名を入力して"
+                        "ください。"));
     if (hasControlCharacter(user))
         return fail(CallStatus::Kind::Failed,
-                    u"ユーザー名に制御文字（改行など）が含まれています。アカウントの設定で"
-                    u"ユーザー名を入力し直してください。"_s);
+                    QCoreApplication::translate(
+                        "mail",
+                        "ユーザー名に制御文字（改行など）が含まれています。アカウントの設定で"
+                        "ユーザー名を入力し直してください。"));
     if (hasControlCharacter(pass))
         return fail(CallStatus::Kind::Failed,
-                    u"パスワードに制御文字（改行など）が含まれています。アカウントの設定で"
-                    u"パスワードを入力し直してください。"_s);
+                    QCoreApplication::translate(
+                        "mail",
+                        "パスワードに制御文字（改行など）が含まれています。アカウントの設定で"
+                        "パスワードを入力し直してください。"));
     if (parsed->verb == ParsedCommand::Verb::Save)
         return save(server, user, pass, parsed->number, parsed->numberText, folder);
     return remove(server, user, pass, parsed->number, judged);
@@ -228,7 +241,8 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
         m_options.stallTimeout, std::nullopt, m_options.cancel.get(), m_options.progressRate,
         m_options.progressWindow});
     const QString noSuchMessage =
-        u"サーバー %1 にメッセージ %2 はありません。"_s.arg(session.serverName(), numberText);
+        QCoreApplication::translate("mail", "サーバー %1 にメッセージ %2 はありません。")
+            .arg(session.serverName(), numberText);
 
     if (!number) {
         // The number names no message, and the server is not asked about it; the login
@@ -248,20 +262,26 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
         // apart; a server without UIDL must not look like an empty mailbox.
         const QByteArray list = "LIST " + QByteArray::number(*number);
         if (session.command(list, PopSession::Connection::Any, true).ok())
-            return fail(CallStatus::Kind::Failed,
-                        u"サーバー %1 はメッセージの固有 ID の問い合わせ（UIDL）に対応していません"
-                        u"（「%2」）。このプログラムには UIDL に対応した POP3 サーバーが必要"
-                        u"です。"_s.arg(session.serverName(),
-                                        session.shownText(QString::fromUtf8(uidReply.line))));
+            return fail(
+                CallStatus::Kind::Failed,
+                QCoreApplication::translate(
+                    "mail",
+                    "サーバー %1 はメッセージの固有 ID の問い合わせ（UIDL）に対応していません"
+                    "（「%2」）。このプログラムには UIDL に対応した POP3 サーバーが必要"
+                    "です。")
+                    .arg(session.serverName(),
+                         session.shownText(QString::fromUtf8(uidReply.line))));
         return fail(CallStatus::Kind::NoSuchMessage, noSuchMessage);
     }
     const std::optional<QByteArray> uid = uidFromReply(uidReply.line, *number);
     if (!uid)
         return fail(CallStatus::Kind::Failed,
-                    u"サーバー %1 はメッセージ %2 の固有 ID の問い合わせ（UIDL）に「%3」と答え"
-                    u"ました。このプログラムには UIDL に対応した POP3 サーバーが必要です。"_s.arg(
-                        session.serverName(), numberText,
-                        session.shownText(QString::fromUtf8(uidReply.line))));
+                    QCoreApplication::translate(
+                        "mail",
+                        "サーバー %1 はメッセージ %2 の固有 ID の問い合わせ（UIDL）に「%3」と答え"
+                        "ました。このプログラムには UIDL に対応した POP3 サーバーが必要です。")
+                        .arg(session.serverName(), numberText,
+                             session.shownText(QString::fromUtf8(uidReply.line))));
 
     // From here on the server has named the message: a failure on its side is that message's.
     const auto failOnMessage = [&](const QString& description) {
@@ -329,8 +349,9 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     if (!retr.ok()) {
         if (tooLarge)
             return failOnMessage(
-                u"サーバー %1 のメッセージ %2 が %3 MB を超えても終わらないため、受信を"
-                u"中止しました。サーバーが正しく動いているか確認してください。"_s
+                QCoreApplication::translate(
+                    "mail", "サーバー %1 のメッセージ %2 が %3 MB を超えても終わらないため、受信を"
+                            "中止しました。サーバーが正しく動いているか確認してください。")
                     .arg(session.serverName(), numberText)
                     .arg(m_options.largestMessage >> 20));
         if (pastAnnounced)
@@ -345,9 +366,10 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
         // end of the mailbox.
         if (retr.code == CURLE_WEIRD_SERVER_REPLY && retr.serverSaidErr())
             return failOnMessage(
-                u"サーバー %1 がメッセージ %2 の受信を断りました（「%3」）。"_s.arg(
-                    session.serverName(), numberText,
-                    session.shownText(QString::fromUtf8(retr.line))));
+                QCoreApplication::translate(
+                    "mail", "サーバー %1 がメッセージ %2 の受信を断りました（「%3」）。")
+                    .arg(session.serverName(), numberText,
+                         session.shownText(QString::fromUtf8(retr.line))));
         return failOnMessage(session.describeFailure(retr));
     }
     // Curl ends a transfer quietly when the server closes early; the size the server
@@ -355,8 +377,9 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     const std::optional<qint64> size = announcedSize(retr.line);
     if (size && written < *size)
         return failOnMessage(
-            u"サーバー %1 からメッセージ %2 が途中までしか届きませんでした（%4 バイト中 "
-            u"%3 バイト）。しばらくしてからもう一度試してください。"_s
+            QCoreApplication::translate(
+                "mail", "サーバー %1 からメッセージ %2 が途中までしか届きませんでした（%4 バイト中 "
+                        "%3 バイト）。しばらくしてからもう一度試してください。")
                 .arg(session.serverName(), numberText)
                 .arg(written)
                 .arg(*size));
@@ -364,9 +387,10 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
     // connection lasted to the message's end. A part of a message is never judged.
     if (!size && !session.quitReply())
         return failOnMessage(
-            u"サーバー %1 との接続がメッセージ %2 の途中で切れたため、最後まで受け取れ"
-            u"ませんでした。しばらくしてからもう一度試してください。"_s.arg(session.serverName(),
-                                                                            numberText));
+            QCoreApplication::translate(
+                "mail", "サーバー %1 との接続がメッセージ %2 の途中で切れたため、最後まで受け取れ"
+                        "ませんでした。しばらくしてからもう一度試してください。")
+                .arg(session.serverName(), numberText));
     if (!flush())
         return failOnMessage(cannotWrite(file->path(), writeErrno));
     if (!file->closeFile())
@@ -456,11 +480,14 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
             numbers << QString::number(n);
         m_lastDeleteOutcome = DeleteOutcome::UidNotUnique;
         fail(CallStatus::Kind::Failed,
-             u"サーバー %1 の一覧では、判定したメッセージの固有 ID「%2」が %3 件のメッセージ"
-             u"（番号 %4）に付いています。どれが判定したメッセージか確かめられないため、何も"
-             u"削除しませんでした。サーバーの管理者に連絡してください。"_s.arg(
-                 session.serverName(), session.shownText(QString::fromLatin1(judgedUid)),
-                 QString::number(listing.count()), numbers.join(u"、"_s)));
+             QCoreApplication::translate(
+                 "mail",
+                 "サーバー %1 の一覧では、判定したメッセージの固有 ID「%2」が %3 件のメッセージ"
+                 "（番号 %4）に付いています。どれが判定したメッセージか確かめられないため、何も"
+                 "削除しませんでした。サーバーの管理者に連絡してください。")
+                 .arg(session.serverName(), session.shownText(QString::fromLatin1(judgedUid)),
+                      QString::number(listing.count()),
+                      numbers.join(QCoreApplication::translate("mail", "、"))));
         m_status.uid = judgedUid;
         return std::nullopt;
     }
@@ -479,10 +506,12 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
             return MailResult{};
         };
         if (deleted.code == CURLE_WEIRD_SERVER_REPLY && deleted.serverSaidErr())
-            return failed(u"サーバー %1 がメッセージ %2 の削除を断りました（「%3」）。メッセージは"
-                          u"サーバーに残っています。"_s.arg(
-                              session.serverName(), QString::number(*target),
-                              session.shownText(QString::fromUtf8(deleted.line))));
+            return failed(
+                QCoreApplication::translate(
+                    "mail", "サーバー %1 がメッセージ %2 の削除を断りました（「%3」）。メッセージは"
+                            "サーバーに残っています。")
+                    .arg(session.serverName(), QString::number(*target),
+                         session.shownText(QString::fromUtf8(deleted.line))));
         return failed(session.describeFailure(deleted));
     }
     // The server only removes the message when the session ends with QUIT.
@@ -490,11 +519,15 @@ MailResult PopMailLibrary::remove(const QString& serverText, const QString& user
     if (!quit || !quit->startsWith("+OK")) {
         const QString reply = quit ? session.shownText(QString::fromUtf8(*quit)) : QString();
         fail(CallStatus::Kind::Failed,
-             u"サーバー %1 はメッセージ %2 の削除を受け付けましたが、接続の終わり（QUIT）"
-             u"で削除を確定しませんでした（%3）。メッセージはサーバーに残っている可能性"
-             u"があります。"_s.arg(session.serverName())
+             QCoreApplication::translate(
+                 "mail",
+                 "サーバー %1 はメッセージ %2 の削除を受け付けましたが、接続の終わり（QUIT）"
+                 "で削除を確定しませんでした（%3）。メッセージはサーバーに残っている可能性"
+                 "があります。")
+                 .arg(session.serverName())
                  .arg(*target)
-                 .arg(reply.isEmpty() ? u"応答なし"_s : u"「%1」"_s.arg(reply)));
+                 .arg(reply.isEmpty() ? QCoreApplication::translate("mail", "応答なし")
+                                      : QCoreApplication::translate("mail", "「%1」").arg(reply)));
         m_status.uid = judgedUid;
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 
 #include "header_text.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <deque>
 
@@ -102,7 +103,7 @@ private:
 QString rateText(qint64 bytesPerSecond)
 {
     return bytesPerSecond % 1024 == 0 ? u"%1 KB"_s.arg(bytesPerSecond / 1024)
-                                      : u"%1 バイト"_s.arg(bytesPerSecond);
+                                      : QCoreApplication::translate("mail", "%1 バイト").arg(bytesPerSecond);
 }
 
 } // namespace
@@ -411,47 +412,47 @@ QString PopSession::describeFailure(const Reply& reply) const
     const QString where = serverName();
     // Curl never sees the password in a URL, so its own text cannot hold it.
     const QString detail =
-        reply.curlMessage.isEmpty() ? QString() : u"（%1）"_s.arg(reply.curlMessage);
+        reply.curlMessage.isEmpty() ? QString() : QCoreApplication::translate("mail", "（%1）").arg(reply.curlMessage);
     if (reply.connectionChanged)
-        return u"サーバー %1 との接続がコマンドの途中で入れ替わり、メッセージ番号が当てに"
-               u"ならなくなったため、何もせずに中止しました。もう一度試してください。"_s.arg(where);
+        return QCoreApplication::translate("mail", "サーバー %1 との接続がコマンドの途中で入れ替わり、メッセージ番号が当てに"
+               "ならなくなったため、何もせずに中止しました。もう一度試してください。").arg(where);
     switch (reply.code) {
     case CURLE_OK:
         return QString();
     case CURLE_ABORTED_BY_CALLBACK:
-        return u"サーバー %1 とのやり取りを途中で中止しました。"_s.arg(where);
+        return QCoreApplication::translate("mail", "サーバー %1 とのやり取りを途中で中止しました。").arg(where);
     case CURLE_FAILED_INIT:
-        return u"通信ライブラリ（libcurl）を初期化できません。メモリが不足している可能性が"
-               u"あります。プログラムを起動し直してください。"_s;
+        return QCoreApplication::translate("mail", "通信ライブラリ（libcurl）を初期化できません。メモリが不足している可能性が"
+               "あります。プログラムを起動し直してください。");
     case CURLE_COULDNT_RESOLVE_HOST:
-        return u"サーバー名 %1 が見つかりません%2。サーバーアドレスとネットワークの接続を"
-               u"確認してください。"_s.arg(s.host, detail);
+        return QCoreApplication::translate("mail", "サーバー名 %1 が見つかりません%2。サーバーアドレスとネットワークの接続を"
+               "確認してください。").arg(s.host, detail);
     case CURLE_COULDNT_CONNECT:
-        return u"サーバー %1 に接続できません%2。サーバーアドレスとポートを確認してください。"_s
+        return QCoreApplication::translate("mail", "サーバー %1 に接続できません%2。サーバーアドレスとポートを確認してください。")
             .arg(where, detail);
     case CURLE_OPERATION_TIMEDOUT: {
         if (reply.tooSlow)
-            return u"サーバー %1 からの受信が %2 秒間の平均で毎秒 %3 を下回ったため中止しました"
-                   u"。回線が非常に混んでいる可能性があります。しばらくしてからもう一度試して"
-                   u"ください。"_s.arg(where, wholeSeconds(m_settings.progressWindow),
+            return QCoreApplication::translate("mail", "サーバー %1 からの受信が %2 秒間の平均で毎秒 %3 を下回ったため中止しました"
+                   "。回線が非常に混んでいる可能性があります。しばらくしてからもう一度試して"
+                   "ください。").arg(where, wholeSeconds(m_settings.progressWindow),
                                        rateText(m_settings.progressRate));
         const Clock::time_point now = Clock::now();
         if (m_settings.deadline && now + kDeadlineSlack >= *m_settings.deadline)
-            return u"サーバー %1 とのやり取りが制限時間の %2 秒以内に終わらなかったため中止"
-                   u"しました%3。回線が混んでいる可能性があります。しばらくしてからもう一度"
-                   u"試してください。"_s.arg(where)
+            return QCoreApplication::translate("mail", "サーバー %1 とのやり取りが制限時間の %2 秒以内に終わらなかったため中止"
+                   "しました%3。回線が混んでいる可能性があります。しばらくしてからもう一度"
+                   "試してください。").arg(where)
                        .arg(wholeSeconds(std::chrono::duration_cast<std::chrono::milliseconds>(
                            *m_settings.deadline - m_started)))
                        .arg(detail);
         if (!reply.commandSent)
-            return u"サーバー %1 から %2 秒間応答がありません%3。接続とログインを完了できません"
-                   u"でした。サーバーアドレスとポートを確認するか、しばらくしてからもう一度試"
-                   u"してください。"_s.arg(where)
+            return QCoreApplication::translate("mail", "サーバー %1 から %2 秒間応答がありません%3。接続とログインを完了できません"
+                   "でした。サーバーアドレスとポートを確認するか、しばらくしてからもう一度試"
+                   "してください。").arg(where)
                        .arg(wholeSeconds(
                            std::min(m_settings.connectTimeout, m_settings.stallTimeout)))
                        .arg(detail);
-        return u"サーバー %1 から %2 秒間応答がありません%3。しばらくしてからもう一度試して"
-               u"ください。"_s.arg(where)
+        return QCoreApplication::translate("mail", "サーバー %1 から %2 秒間応答がありません%3。しばらくしてからもう一度試して"
+               "ください。").arg(where)
                    .arg(wholeSeconds(m_settings.stallTimeout))
                    .arg(detail);
     }
@@ -459,55 +460,55 @@ QString PopSession::describeFailure(const Reply& reply) const
         const QString refusal = shownText(QString::fromUtf8(reply.loginRefusal));
         // Response codes of RFC 3206: the password may well be right.
         if (reply.loginRefusal.contains("[IN-USE]"))
-            return u"サーバー %1 のメールボックスは別のプログラム（メールソフトなど）が使用中です"
-                   u"（「%2」）。しばらくしてからもう一度試してください。"_s.arg(where, refusal);
+            return QCoreApplication::translate("mail", "サーバー %1 のメールボックスは別のプログラム（メールソフトなど）が使用中です"
+                   "（「%2」）。しばらくしてからもう一度試してください。").arg(where, refusal);
         if (reply.loginRefusal.contains("[SYS/TEMP]"))
-            return u"サーバー %1 で一時的な障害のためログインできません（「%2」）。しばらくして"
-                   u"からもう一度試してください。"_s.arg(where, refusal);
-        return u"サーバー %1 でユーザー「%2」のログインが拒否されました%3。ユーザー名とパス"
-               u"ワードを確認してください。"_s.arg(
+            return QCoreApplication::translate("mail", "サーバー %1 で一時的な障害のためログインできません（「%2」）。しばらくして"
+                   "からもう一度試してください。").arg(where, refusal);
+        return QCoreApplication::translate("mail", "サーバー %1 でユーザー「%2」のログインが拒否されました%3。ユーザー名とパス"
+               "ワードを確認してください。").arg(
                    where, QString::fromUtf8(m_settings.user),
-                   refusal.isEmpty() ? QString() : u"（「%1」）"_s.arg(refusal));
+                   refusal.isEmpty() ? QString() : QCoreApplication::translate("mail", "（「%1」）").arg(refusal));
     }
     case CURLE_USE_SSL_FAILED: {
         // How the user writes this server for a plain-text connection.
         const QString host = s.ipv6Literal ? u"[%1]"_s.arg(s.host) : s.host;
         const QString plain = s.port == 110 ? host : where;
-        return u"%1 は STLS に対応していないため、暗号化せずにパスワードを送らないよう接続を"
-               u"中止しました。平文で接続するには pop3://%2 と書いてください。"_s.arg(host, plain);
+        return QCoreApplication::translate("mail", "%1 は STLS に対応していないため、暗号化せずにパスワードを送らないよう接続を"
+               "中止しました。平文で接続するには pop3://%2 と書いてください。").arg(host, plain);
     }
     case CURLE_PEER_FAILED_VERIFICATION:
-        return u"サーバー %1 の証明書を確認できません%2。信頼できる認証局の署名がないか、期限"
-               u"切れか、別のサーバー名の証明書です。パスワードを守るため接続を中止しました。"_s
+        return QCoreApplication::translate("mail", "サーバー %1 の証明書を確認できません%2。信頼できる認証局の署名がないか、期限"
+               "切れか、別のサーバー名の証明書です。パスワードを守るため接続を中止しました。")
                    .arg(where, detail);
     case CURLE_SSL_CACERT_BADFILE:
         return m_settings.caFile.isEmpty()
-                   ? u"システムの認証局の証明書を読み込めません%1。ca-certificates パッケージが"
-                     u"入っているか確認してください。"_s.arg(detail)
-                   : u"認証局の証明書ファイル「%1」を読み込めません%2。"_s.arg(m_settings.caFile,
+                   ? QCoreApplication::translate("mail", "システムの認証局の証明書を読み込めません%1。ca-certificates パッケージが"
+                     "入っているか確認してください。").arg(detail)
+                   : QCoreApplication::translate("mail", "認証局の証明書ファイル「%1」を読み込めません%2。").arg(m_settings.caFile,
                                                                                detail);
     case CURLE_SSL_CONNECT_ERROR:
-        return u"サーバー %1 と暗号化した接続（TLS）を確立できません%2。ポート番号が合って"
-               u"いるか（pop3s:// は通常 995 番）を確認してください。"_s.arg(where, detail);
+        return QCoreApplication::translate("mail", "サーバー %1 と暗号化した接続（TLS）を確立できません%2。ポート番号が合って"
+               "いるか（pop3s:// は通常 995 番）を確認してください。").arg(where, detail);
     case CURLE_RECV_ERROR:
         if (reply.curlMessage.contains(u"Too large"_s))
-            return u"サーバー %1 から長すぎる応答行が届いたため中止しました%2。POP3 サーバーの"
-                   u"アドレスとポートを確認してください。"_s.arg(where, detail);
+            return QCoreApplication::translate("mail", "サーバー %1 から長すぎる応答行が届いたため中止しました%2。POP3 サーバーの"
+                   "アドレスとポートを確認してください。").arg(where, detail);
         [[fallthrough]];
     case CURLE_GOT_NOTHING:
     case CURLE_SEND_ERROR:
     case CURLE_PARTIAL_FILE:
-        return u"サーバー %1 との接続が途中で切れました%2。しばらくしてからもう一度試して"
-               u"ください。"_s.arg(where, detail);
+        return QCoreApplication::translate("mail", "サーバー %1 との接続が途中で切れました%2。しばらくしてからもう一度試して"
+               "ください。").arg(where, detail);
     case CURLE_WEIRD_SERVER_REPLY: {
         const QString line = shownText(QString::fromUtf8(reply.line));
-        return u"サーバー %1 から予期しない応答がありました%2。POP3 サーバーのアドレスとポート"
-               u"か確認してください。"_s.arg(where,
-                                             line.isEmpty() ? detail : u"（「%1」）"_s.arg(line));
+        return QCoreApplication::translate("mail", "サーバー %1 から予期しない応答がありました%2。POP3 サーバーのアドレスとポート"
+               "か確認してください。").arg(where,
+                                             line.isEmpty() ? detail : QCoreApplication::translate("mail", "（「%1」）").arg(line));
     }
     default:
-        return u"サーバー %1 との通信に失敗しました（%2）%3。しばらくしてからもう一度試して"
-               u"ください。"_s.arg(where, QString::fromUtf8(curl_easy_strerror(reply.code)),
+        return QCoreApplication::translate("mail", "サーバー %1 との通信に失敗しました（%2）%3。しばらくしてからもう一度試して"
+               "ください。").arg(where, QString::fromUtf8(curl_easy_strerror(reply.code)),
                                    detail);
     }
 }

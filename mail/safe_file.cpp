@@ -1,5 +1,6 @@
 #include "safe_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -106,14 +107,18 @@ QString folderFromArgument(const QString& folder)
 TargetFolder::TargetFolder(const QString& path) : m_path(QDir::cleanPath(path))
 {
     if (path.isEmpty()) {
-        m_error = u"メールを保存するフォルダーが指定されていません。"_s;
+        m_error =
+            QCoreApplication::translate("mail", "メールを保存するフォルダーが指定されていません。");
         return;
     }
     m_fd =
         UniqueFd(::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!m_fd.isValid())
-        m_error = u"フォルダー「%1」を開けません（%2）。フォルダーがあることと、読み書きできる"
-                  u"ことを確認してください。"_s.arg(m_path, errnoText(errno));
+        m_error =
+            QCoreApplication::translate(
+                "mail", "フォルダー「%1」を開けません（%2）。フォルダーがあることと、読み書きできる"
+                        "ことを確認してください。")
+                .arg(m_path, errnoText(errno));
 }
 
 std::optional<NewFile> TargetFolder::createExact(const QString& name, int* savedErrno) const
@@ -144,14 +149,19 @@ std::optional<NewFile> TargetFolder::createNumbered(const QString& name, QString
         }
         if (savedErrno != EEXIST) {
             *error =
-                u"フォルダー「%2」にファイル「%1」を作成できません（%3）。空き容量と書き"
-                u"込み権限を確認してください。"_s.arg(candidate, m_path, errnoText(savedErrno));
+                QCoreApplication::translate(
+                    "mail", "フォルダー「%2」にファイル「%1」を作成できません（%3）。空き容量と書き"
+                            "込み権限を確認してください。")
+                    .arg(candidate, m_path, errnoText(savedErrno));
             return std::nullopt;
         }
     }
     m_nextNumber.insert(name, kMaxClashNumber + 1);
-    *error = u"フォルダー「%2」にファイル「%1」を作成できません（同じ名前のファイルが多すぎ"
-             u"ます）。フォルダー内の不要なファイルを削除してください。"_s.arg(name, m_path);
+    *error =
+        QCoreApplication::translate(
+            "mail", "フォルダー「%2」にファイル「%1」を作成できません（同じ名前のファイルが多すぎ"
+                    "ます）。フォルダー内の不要なファイルを削除してください。")
+            .arg(name, m_path);
     return std::nullopt;
 }
 
@@ -165,13 +175,19 @@ std::optional<NewFile> TargetFolder::createUnique(const QString& prefix, const Q
         if (auto file = createExact(name, &savedErrno))
             return file;
         if (savedErrno != EEXIST) {
-            *error = u"フォルダー「%1」にファイルを作成できません（%2）。空き容量と書き込み"
-                     u"権限を確認してください。"_s.arg(m_path, errnoText(savedErrno));
+            *error =
+                QCoreApplication::translate(
+                    "mail", "フォルダー「%1」にファイルを作成できません（%2）。空き容量と書き込み"
+                            "権限を確認してください。")
+                    .arg(m_path, errnoText(savedErrno));
             return std::nullopt;
         }
     }
-    *error = u"フォルダー「%1」に新しい名前のファイルを作成できません。フォルダー内の不要な"
-             u"ファイルを削除してください。"_s.arg(m_path);
+    *error =
+        QCoreApplication::translate(
+            "mail", "フォルダー「%1」に新しい名前のファイルを作成できません。フォルダー内の不要な"
+                    "ファイルを削除してください。")
+            .arg(m_path);
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "server_address.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 #include <arpa/inet.h>
@@ -83,15 +84,22 @@ ServerAddressParse parseServerAddress(const QString& text)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
-        return failure(u"サーバーが入力されていません。POP3 サーバーの名前を入力してください"
-                       u"（例：pop.example.jp）。"_s);
+        return failure(QCoreApplication::translate(
+            "mail", "サーバーが入力されていません。POP3 サーバーの名前を入力してください"
+                    "（例：pop.example.jp）。"));
     for (QChar c : trimmed) {
         if (isControl(c))
-            return failure(u"サーバー「%1」に制御文字（改行など）が含まれています。サーバー名を"
-                           u"入力し直してください。"_s.arg(trimmed.simplified()));
+            return failure(QCoreApplication::translate(
+                               "mail",
+                               "サーバー「%1」に制御文字（改行など）が含まれています。サーバー名を"
+                               "入力し直してください。")
+                               .arg(trimmed.simplified()));
         if (c.isSpace())
-            return failure(u"サーバー「%1」に空白が含まれています。サーバー名だけを入力してくだ"
-                           u"さい（例：pop.example.jp）。"_s.arg(trimmed));
+            return failure(QCoreApplication::translate(
+                               "mail",
+                               "サーバー「%1」に空白が含まれています。サーバー名だけを入力してくだ"
+                               "さい（例：pop.example.jp）。")
+                               .arg(trimmed));
     }
 
     QString rest = trimmed;
@@ -104,23 +112,34 @@ ServerAddressParse parseServerAddress(const QString& text)
         else if (scheme == u"pop3s")
             security = ServerAddress::Security::ImplicitTls;
         else
-            return failure(u"サーバー「%1」の「%2://」は使えません。サーバー名だけを書くか、"
-                           u"先頭に pop3s://（暗号化しない接続は pop3://）を付けてください。"_s.arg(
-                               trimmed, scheme));
+            return failure(QCoreApplication::translate(
+                               "mail",
+                               "サーバー「%1」の「%2://」は使えません。サーバー名だけを書くか、"
+                               "先頭に pop3s://（暗号化しない接続は pop3://）を付けてください。")
+                               .arg(trimmed, scheme));
         rest = rest.mid(schemeEnd + 3);
         if (rest.endsWith(u'/') && rest.count(u'/') == 1)
             rest.chop(1);
     }
 
     if (rest.contains(u'/') || rest.contains(u'?') || rest.contains(u'#'))
-        return failure(u"サーバー「%1」にパス（「/」以降）が含まれています。サーバー名と、必要"
-                       u"なら「:ポート番号」だけを入力してください。"_s.arg(trimmed));
+        return failure(QCoreApplication::translate(
+                           "mail",
+                           "サーバー「%1」にパス（「/」以降）が含まれています。サーバー名と、必要"
+                           "なら「:ポート番号」だけを入力してください。")
+                           .arg(trimmed));
     if (rest.contains(u'@'))
-        return failure(u"サーバー「%1」に「@」が含まれています。ユーザー名はユーザー名の欄に"
-                       u"入力し、ここにはサーバー名だけを入力してください。"_s.arg(trimmed));
+        return failure(QCoreApplication::translate(
+                           "mail",
+                           "サーバー「%1」に「@」が含まれています。ユーザー名はユーザー名の欄に"
+                           "入力し、ここにはサーバー名だけを入力してください。")
+                           .arg(trimmed));
     if (rest.isEmpty())
-        return failure(u"サーバー「%1」にサーバー名がありません。pop3s://pop.example.jp の"
-                       u"ように入力してください。"_s.arg(trimmed));
+        return failure(QCoreApplication::translate(
+                           "mail",
+                           "サーバー「%1」にサーバー名がありません。pop3s://pop.example.jp の"
+                           "ように入力してください。")
+                           .arg(trimmed));
 
     ServerAddress address;
     QString portText;
@@ -128,27 +147,39 @@ ServerAddressParse parseServerAddress(const QString& text)
     if (rest.startsWith(u'[')) {
         const qsizetype close = rest.indexOf(u']');
         if (close < 0)
-            return failure(u"サーバー「%1」の「[」が閉じていません。IPv6 アドレスは [::1] や "
-                           u"[::1]:110 のように書いてください。"_s.arg(trimmed));
+            return failure(QCoreApplication::translate(
+                               "mail",
+                               "サーバー「%1」の「[」が閉じていません。IPv6 アドレスは [::1] や "
+                               "[::1]:110 のように書いてください。")
+                               .arg(trimmed));
         address.host = rest.mid(1, close - 1);
         const QString after = rest.mid(close + 1);
         if (!after.isEmpty()) {
             if (!after.startsWith(u':'))
-                return failure(u"サーバー「%1」の「]」の後にポート番号ではない文字があります。"
-                               u"[::1]:110 のように書いてください。"_s.arg(trimmed));
+                return failure(QCoreApplication::translate(
+                                   "mail",
+                                   "サーバー「%1」の「]」の後にポート番号ではない文字があります。"
+                                   "[::1]:110 のように書いてください。")
+                                   .arg(trimmed));
             hasPort = true;
             portText = after.mid(1);
         }
         in6_addr parsed{};
         if (inet_pton(AF_INET6, address.host.toLatin1().constData(), &parsed) != 1)
-            return failure(u"サーバー「%2」の「%1」は正しい IPv6 アドレスではありません。"
-                           u"[::1] のように入力し直してください。"_s.arg(address.host, trimmed));
+            return failure(QCoreApplication::translate(
+                               "mail",
+                               "サーバー「%2」の「%1」は正しい IPv6 アドレスではありません。"
+                               "[::1] のように入力し直してください。")
+                               .arg(address.host, trimmed));
         address.ipv6Literal = true;
     } else {
         const qsizetype colons = rest.count(u':');
         if (colons > 1)
-            return failure(u"サーバー「%1」に「:」が二つ以上あります。IPv6 アドレスは [::1]:110 "
-                           u"のように角かっこで囲んでください。"_s.arg(trimmed));
+            return failure(QCoreApplication::translate(
+                               "mail",
+                               "サーバー「%1」に「:」が二つ以上あります。IPv6 アドレスは [::1]:110 "
+                               "のように角かっこで囲んでください。")
+                               .arg(trimmed));
         if (colons == 1) {
             const qsizetype colon = rest.indexOf(u':');
             hasPort = true;
@@ -159,17 +190,22 @@ ServerAddressParse parseServerAddress(const QString& text)
         const QByteArray ace = QUrl::toAce(rest);
         address.host = QString::fromLatin1(ace);
         if (ace.isEmpty() || !isValidHostName(address.host))
-            return failure(u"サーバー「%2」の「%1」はサーバー名として正しくありません。英字、"
-                           u"数字、「-」、「.」で pop.example.jp のように入力してください。"_s.arg(
-                               rest, trimmed));
+            return failure(QCoreApplication::translate(
+                               "mail",
+                               "サーバー「%2」の「%1」はサーバー名として正しくありません。英字、"
+                               "数字、「-」、「.」で pop.example.jp のように入力してください。")
+                               .arg(rest, trimmed));
     }
 
     std::optional<quint16> port;
     if (hasPort) {
         port = parsePort(portText);
         if (!port)
-            return failure(u"サーバー「%2」のポート番号「%1」が正しくありません。ポート番号は "
-                           u"1 から 65535 までの数字で指定してください。"_s.arg(portText, trimmed));
+            return failure(QCoreApplication::translate(
+                               "mail",
+                               "サーバー「%2」のポート番号「%1」が正しくありません。ポート番号は "
+                               "1 から 65535 までの数字で指定してください。")
+                               .arg(portText, trimmed));
     }
 
     if (security) {

@@ -7,6 +7,7 @@
 #include "prepare_data.h"
 #include "program_icon.h"
 #include "qt_messages.h"
+#include "ui_language.h"
 
 #include <QApplication>
 #include <QFont>
@@ -21,6 +22,13 @@ void prepareApplication()
 {
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(versionText());
+    const UiLanguage language = systemUiLanguage();
+    const QString translations = store::programFilePath(QCoreApplication::applicationDirPath(),
+                                                        translationFileName(language));
+    if (const QString why =
+            installTranslations(*QCoreApplication::instance(), language, translations);
+        !why.isEmpty())
+        qWarning("%s", qPrintable(why));
     installFontSubstitutions();
     QApplication::setFont(uiFont());
     QApplication::setWindowIcon(resources::programIcon());

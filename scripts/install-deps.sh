@@ -18,6 +18,8 @@ build_packages=(
   g++ cmake ninja-build pkg-config git
   # the libraries the program links
   qt6-base-dev libcurl4-openssl-dev libssl-dev libgmime-3.0-dev libsqlcipher-dev
+  # translations: lupdate and lrelease, and their CMake package (Qt6LinguistTools)
+  qt6-l10n-tools qt6-tools-dev
   # the help file's compiler
   fp-utils
   # the Debian package: dpkg-buildflags and dpkg-shlibdeps
@@ -29,6 +31,8 @@ run_packages=(
   fonts-ipafont-gothic libqt6svg6 ca-certificates
   # the help viewer (wraps Japanese text), and the desktop's opener with its type caches
   kchmviewer xdg-utils desktop-file-utils file
+  # Qt's own translations, for its standard dialogs (the file dialog) in the program's language
+  qt6-translations-l10n
   # a light mail program registered for message/rfc822, which opens the deleted mail (.eml)
   sylpheed
   # a display when there is none

@@ -34,12 +34,17 @@ QString makeDatabase(const QString& folder)
     case store::InitResult::Outcome::AlreadyExists:
         return {};
     case store::InitResult::Outcome::NoFolder:
-        return u"データフォルダー %1 がないため、設定データベースを作成できません。"_s.arg(folder);
+        return QCoreApplication::translate(
+                   "startup", "データフォルダー %1 がないため、設定データベースを作成できません。")
+            .arg(folder);
     case store::InitResult::Outcome::Failed:
         break;
     }
-    return u"設定データベース %1 を作成できません（%2）。フォルダーの書き込み権限と空き容量を"
-           u"確認してください。"_s.arg(result.path, result.reason);
+    return QCoreApplication::translate(
+               "startup",
+               "設定データベース %1 を作成できません（%2）。フォルダーの書き込み権限と空き容量を"
+               "確認してください。")
+        .arg(result.path, result.reason);
 }
 
 // Takes every permission of group and others off path when it is of the given type. A
@@ -55,9 +60,11 @@ QString restrictToOwner(const QString& path, mode_t type, mode_t mode, const QSt
     if (::chmod(name.constData(), mode) == 0)
         return {};
     const int error = errno;
-    return u"%1 %2 はほかのユーザーも使える状態のため所有者だけに制限しようとしましたが、でき"
-           u"ません（%3）。ファイルの所有者で「chmod %4 %2」を実行してください。"_s.arg(
-               what, path, systemError(error), QString::number(mode, 8));
+    return QCoreApplication::translate(
+               "startup",
+               "%1 %2 はほかのユーザーも使える状態のため所有者だけに制限しようとしましたが、でき"
+               "ません（%3）。ファイルの所有者で「chmod %4 %2」を実行してください。")
+        .arg(what, path, systemError(error), QString::number(mode, 8));
 }
 
 QString removeLeftovers(const QString& temp)
@@ -78,8 +85,11 @@ QString removeLeftovers(const QString& temp)
             continue;
         if (::unlink(name.constData()) != 0 && errno != ENOENT) {
             const int error = errno;
-            return u"前回の実行で一時フォルダーに残ったメール %1 を削除できません（%2）。フォル"
-                   u"ダーの書き込み権限を確認してください。"_s.arg(path, systemError(error));
+            return QCoreApplication::translate(
+                       "startup",
+                       "前回の実行で一時フォルダーに残ったメール %1 を削除できません（%2）。フォル"
+                       "ダーの書き込み権限を確認してください。")
+                .arg(path, systemError(error));
         }
     }
     return {};
@@ -91,8 +101,9 @@ QString prepareDataFolder(const QString& programFolder, const store::UserFolders
 {
     const store::DataFolder data = store::dataFolderFor(programFolder, user);
     if (data.path.isEmpty())
-        return u"設定データベースを置くフォルダーが決まりません。環境変数 HOME（または "
-               u"XDG_DATA_HOME）に自分のホームフォルダーを設定して起動してください。"_s;
+        return QCoreApplication::translate(
+            "startup", "設定データベースを置くフォルダーが決まりません。環境変数 HOME（または "
+                       "XDG_DATA_HOME）に自分のホームフォルダーを設定して起動してください。");
     const QString database =
         QDir(data.path).filePath(QString::fromLatin1(store::kSettingsFileName));
     const QString temp = QDir(data.path).filePath(u"temp"_s);
@@ -100,21 +111,29 @@ QString prepareDataFolder(const QString& programFolder, const store::UserFolders
     if (data.perUser) {
         QString failed, reason;
         if (!store::makePrivateFolder(data.path, &failed, &reason))
-            return u"データフォルダー %1 を作成できません（%2）。上位のフォルダーの書き込み"
-                   u"権限と空き容量を確認してください。"_s.arg(failed, reason);
+            return QCoreApplication::translate(
+                       "startup",
+                       "データフォルダー %1 を作成できません（%2）。上位のフォルダーの書き込み"
+                       "権限と空き容量を確認してください。")
+                .arg(failed, reason);
         if (QString problem = makeDatabase(data.path); !problem.isEmpty())
             return problem;
         if (::mkdir(QFile::encodeName(temp).constData(), 0700) != 0 && errno != EEXIST) {
             const int error = errno;
-            return u"一時フォルダー %1 を作成できません（%2）。フォルダーの書き込み権限と空き"
-                   u"容量を確認してください。"_s.arg(temp, systemError(error));
+            return QCoreApplication::translate(
+                       "startup",
+                       "一時フォルダー %1 を作成できません（%2）。フォルダーの書き込み権限と空き"
+                       "容量を確認してください。")
+                .arg(temp, systemError(error));
         }
     }
 
-    if (QString problem = restrictToOwner(database, S_IFREG, 0600, u"設定データベース"_s);
+    if (QString problem = restrictToOwner(
+            database, S_IFREG, 0600, QCoreApplication::translate("startup", "設定データベース"));
         !problem.isEmpty())
         return problem;
-    if (QString problem = restrictToOwner(temp, S_IFDIR, 0700, u"一時フォルダー"_s);
+    if (QString problem = restrictToOwner(temp, S_IFDIR, 0700,
+                                          QCoreApplication::translate("startup", "一時フォルダー"));
         !problem.isEmpty())
         return problem;
     return removeLeftovers(temp);

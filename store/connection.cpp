@@ -3,6 +3,7 @@
 #include "settings_key.h"
 #include "store_error.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,38 +43,47 @@ QString statementFailure(sqlite3* db)
     switch (sqlite3_errcode(db) & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return QStringLiteral("設定データベースは別のプログラムが使用中です。"
-                              "そのプログラムを終了してからやり直してください（%1）")
+        return QCoreApplication::translate("store",
+                                           "設定データベースは別のプログラムが使用中です。"
+                                           "そのプログラムを終了してからやり直してください（%1）")
             .arg(detail);
     case SQLITE_READONLY:
     case SQLITE_PERM:
     case SQLITE_CANTOPEN:
-        return QStringLiteral("設定データベースに書き込めません。ファイルとフォルダの書き込み権限を"
-                              "確認してください（%1）")
+        return QCoreApplication::translate(
+                   "store", "設定データベースに書き込めません。ファイルとフォルダの書き込み権限を"
+                            "確認してください（%1）")
             .arg(detail);
     case SQLITE_FULL:
-        return QStringLiteral("ディスクに空きがないため設定データベースに書き込めません。"
-                              "空きを作ってからやり直してください（%1）")
+        return QCoreApplication::translate(
+                   "store", "ディスクに空きがないため設定データベースに書き込めません。"
+                            "空きを作ってからやり直してください（%1）")
             .arg(detail);
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        return QStringLiteral("設定データベースが壊れています。バックアップから戻すか、"
-                              "junkbane-initdb で作り直してください（%1）")
+        return QCoreApplication::translate(
+                   "store", "設定データベースが壊れています。バックアップから戻すか、"
+                            "junkbane-initdb で作り直してください（%1）")
             .arg(detail);
     case SQLITE_IOERR:
-        return QStringLiteral("設定データベースの読み書き中に入出力エラーが起きました（%1）")
+        return QCoreApplication::translate(
+                   "store", "設定データベースの読み書き中に入出力エラーが起きました（%1）")
             .arg(detail);
     case SQLITE_TOOBIG:
-        return QStringLiteral("設定データベースに入れる値が長すぎます（%1）").arg(detail);
+        return QCoreApplication::translate("store", "設定データベースに入れる値が長すぎます（%1）")
+            .arg(detail);
     default:
-        return QStringLiteral("設定データベースの読み書きに失敗しました（%1）").arg(detail);
+        return QCoreApplication::translate("store",
+                                           "設定データベースの読み書きに失敗しました（%1）")
+            .arg(detail);
     }
 }
 
 QString cannotRead(const QString& path, const QString& why)
 {
-    return QStringLiteral("設定データベース %1 を読めません：パスワードが合わないか、壊れているか、"
-                          "このプログラムの設定データベースではありません（%2）")
+    return QCoreApplication::translate(
+               "store", "設定データベース %1 を読めません：パスワードが合わないか、壊れているか、"
+                        "このプログラムの設定データベースではありません（%2）")
         .arg(QDir::toNativeSeparators(path), why);
 }
 
@@ -96,7 +106,7 @@ DatabaseHandle openHandle(const QString& path)
     DatabaseHandle db(raw, detail::DatabaseCloser{});
     if (rc != SQLITE_OK) {
         throw StoreError(
-            QStringLiteral("設定データベース %1 を開けません：%2")
+            QCoreApplication::translate("store", "設定データベース %1 を開けません：%2")
                 .arg(QDir::toNativeSeparators(path),
                      db ? lastMessage(db.get()) : QString::fromUtf8(sqlite3_errstr(rc))),
             rc);
@@ -113,7 +123,8 @@ void requireCipher(sqlite3* db)
     StatementHandle statement(raw);
     if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) {
         throw StoreError(
-            QStringLiteral(
+            QCoreApplication::translate(
+                "store",
                 "このプログラムは暗号化に対応していない SQLite で動いています。"
                 "設定データベースを保護できないため開きません（PRAGMA cipher_version が空です）"),
             SQLITE_ERROR);
@@ -168,7 +179,8 @@ void Recordset::step()
 void Recordset::moveNext()
 {
     if (m_eof)
-        throw StoreError(QStringLiteral("設定データベースの結果の終わりを越えて読もうとしました"),
+        throw StoreError(QCoreApplication::translate(
+                             "store", "設定データベースの結果の終わりを越えて読もうとしました"),
                          SQLITE_MISUSE);
     step();
 }
@@ -176,8 +188,9 @@ void Recordset::moveNext()
 QVariant Recordset::value(const QString& column) const
 {
     if (m_eof)
-        throw StoreError(QStringLiteral("設定データベースの結果に現在の行がありません"),
-                         SQLITE_MISUSE);
+        throw StoreError(
+            QCoreApplication::translate("store", "設定データベースの結果に現在の行がありません"),
+            SQLITE_MISUSE);
     sqlite3_stmt* s = m_statement.get();
     const int count = sqlite3_column_count(s);
     for (int i = 0; i < count; ++i) {
@@ -199,8 +212,10 @@ QVariant Recordset::value(const QString& column) const
             return QVariant();
         }
     }
-    throw StoreError(QStringLiteral("設定データベースの結果に列 %1 がありません").arg(column),
-                     SQLITE_RANGE);
+    throw StoreError(
+        QCoreApplication::translate("store", "設定データベースの結果に列 %1 がありません")
+            .arg(column),
+        SQLITE_RANGE);
 }
 
 Connection::Connection(DatabaseHandle db) : m_db(std::move(db)) {}
@@ -208,8 +223,8 @@ Connection::Connection(DatabaseHandle db) : m_db(std::move(db)) {}
 std::unique_ptr<Connection> Connection::open(const QString& filePath)
 {
     if (!QFileInfo(filePath).isFile()) {
-        throw StoreError(QStringLiteral("設定データベース %1 がありません。"
-                                        "junkbane-initdb で作成してください")
+        throw StoreError(QCoreApplication::translate("store", "設定データベース %1 がありません。"
+                                                              "junkbane-initdb で作成してください")
                              .arg(QDir::toNativeSeparators(filePath)),
                          SQLITE_CANTOPEN);
     }
@@ -243,7 +258,8 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& statement)
     // The store reads a statement only up to a NUL: what follows would silently vanish.
     if (statement.contains(QChar(0)))
         throw StoreError(
-            QStringLiteral("設定データベースへの命令に使えない文字（NUL）が含まれています"),
+            QCoreApplication::translate(
+                "store", "設定データベースへの命令に使えない文字（NUL）が含まれています"),
             SQLITE_ERROR);
     const QByteArray text = statement.toUtf8();
     sqlite3_stmt* raw = nullptr;
@@ -252,13 +268,15 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& statement)
     StatementHandle prepared(raw);
     if (rc != SQLITE_OK || !prepared) {
         throw StoreError(rc != SQLITE_OK ? statementFailure(m_db.get())
-                                         : QStringLiteral("設定データベースへの命令が空です"),
+                                         : QCoreApplication::translate(
+                                               "store", "設定データベースへの命令が空です"),
                          rc != SQLITE_OK ? sqlite3_extended_errcode(m_db.get()) : SQLITE_ERROR);
     }
     // Exactly one statement runs per call: text after the first one is refused, never run.
     if (tail && !isBlank(tail)) {
         throw StoreError(
-            QStringLiteral(
+            QCoreApplication::translate(
+                "store",
                 "設定データベースへの命令に二つ目の文が含まれていたため実行しませんでした"),
             SQLITE_ERROR);
     }

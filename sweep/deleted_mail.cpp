@@ -2,6 +2,7 @@
 
 #include "safe_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -94,8 +95,11 @@ bool copyBytes(int from, int to)
 
 QString cannotKeep(const QString& folder, int error)
 {
-    return u"削除するメッセージの控えを「%1」に書き込めません（%2）。空き容量と書き込み権限を"
-           u"確認してください。"_s.arg(QDir::toNativeSeparators(folder), errnoText(error));
+    return QCoreApplication::translate(
+               "sweep",
+               "削除するメッセージの控えを「%1」に書き込めません（%2）。空き容量と書き込み権限を"
+               "確認してください。")
+        .arg(QDir::toNativeSeparators(folder), errnoText(error));
 }
 
 } // namespace
@@ -122,16 +126,24 @@ bool DeletedMail::makeFolder(QString* error) const
         // alone would not stop.
         if (info.st_uid != ::geteuid() || (info.st_mode & S_IWUSR) != 0)
             return true;
-        *error = u"削除したメールの保存先フォルダー「%1」は書き込み禁止になっています。書き込み"
-                 u"権限を確認してください。"_s.arg(QDir::toNativeSeparators(m_folder));
+        *error = QCoreApplication::translate(
+                     "sweep",
+                     "削除したメールの保存先フォルダー「%1」は書き込み禁止になっています。書き込み"
+                     "権限を確認してください。")
+                     .arg(QDir::toNativeSeparators(m_folder));
         return false;
     }
     *error = mkdirErrno == EEXIST
-                 ? u"削除したメールの保存先「%1」がフォルダーではありません。そのファイルを別の"
-                   u"場所へ移してください。"_s.arg(QDir::toNativeSeparators(m_folder))
-                 : u"削除したメールの保存先フォルダー「%1」を作れません（%2）。書き込み権限を"
-                   u"確認してください。"_s.arg(QDir::toNativeSeparators(m_folder),
-                                               errnoText(mkdirErrno));
+                 ? QCoreApplication::translate(
+                       "sweep",
+                       "削除したメールの保存先「%1」がフォルダーではありません。そのファイルを別の"
+                       "場所へ移してください。")
+                       .arg(QDir::toNativeSeparators(m_folder))
+                 : QCoreApplication::translate(
+                       "sweep",
+                       "削除したメールの保存先フォルダー「%1」を作れません（%2）。書き込み権限を"
+                       "確認してください。")
+                       .arg(QDir::toNativeSeparators(m_folder), errnoText(mkdirErrno));
     return false;
 }
 
@@ -225,9 +237,11 @@ std::optional<QString> DeletedMail::commitAt(const QString& pendingPath, const Q
         }
         savedErrno = errno;
     }
-    *error = u"サーバーから削除したメッセージの控え「%1」を、削除したメールとして残せません"
-             u"（%2）。控えはそのまま残っています。"_s.arg(QDir::toNativeSeparators(pendingPath),
-                                                           errnoText(savedErrno));
+    *error =
+        QCoreApplication::translate(
+            "sweep", "サーバーから削除したメッセージの控え「%1」を、削除したメールとして残せません"
+                     "（%2）。控えはそのまま残っています。")
+            .arg(QDir::toNativeSeparators(pendingPath), errnoText(savedErrno));
     return std::nullopt;
 }
 
@@ -236,8 +250,9 @@ bool DeletedMail::removePending(const QString& copyPath, QString* error) const
     QFile file(copyPath);
     if (!file.exists() || file.remove())
         return true;
-    *error = u"削除しなかったメッセージの控え「%1」を削除できません（%2）。"_s.arg(
-        QDir::toNativeSeparators(copyPath), file.errorString());
+    *error = QCoreApplication::translate(
+                 "sweep", "削除しなかったメッセージの控え「%1」を削除できません（%2）。")
+                 .arg(QDir::toNativeSeparators(copyPath), file.errorString());
     return false;
 }
 
@@ -278,8 +293,9 @@ bool DeletedMail::prune(QString* error) const
             continue;
         QFile file(kept.path);
         if (!file.remove() && file.exists()) {
-            *error = u"保存期間を過ぎた削除したメール「%1」を削除できません（%2）。"_s.arg(
-                QDir::toNativeSeparators(kept.path), file.errorString());
+            *error = QCoreApplication::translate(
+                         "sweep", "保存期間を過ぎた削除したメール「%1」を削除できません（%2）。")
+                         .arg(QDir::toNativeSeparators(kept.path), file.errorString());
             removed = false;
         }
     }

@@ -3,6 +3,7 @@
 #include "statements.h"
 #include "text_helpers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,7 +47,7 @@ void removeFile(const QString& path)
 {
     QFile file(path);
     if (file.exists() && !file.remove())
-        fail(u"一時ファイル %1 を削除できません：%2"_s.arg(QDir::toNativeSeparators(path),
+        fail(QCoreApplication::translate("sweep", "一時ファイル %1 を削除できません：%2").arg(QDir::toNativeSeparators(path),
                                                            file.errorString()));
 }
 
@@ -77,7 +78,7 @@ void MailboxSweep::report(const mail::CallStatus& status)
     if (!m_hooks.statusLine || status.kind == mail::CallStatus::Kind::Cancelled || cancelled())
         return;
     if (status.kind == mail::CallStatus::Kind::Failed)
-        m_hooks.statusLine(u"受信エラー："_s + status.description);
+        m_hooks.statusLine(QCoreApplication::translate("sweep", "受信エラー：") + status.description);
     else
         m_hooks.statusLine(m_notice);
 }
@@ -85,8 +86,8 @@ void MailboxSweep::report(const mail::CallStatus& status)
 qint16 MailboxSweep::passOver(SweepCounters& counters, const QByteArray& uid, Strikes& strikes,
                               const QString& failed, const Account& account)
 {
-    notice(u"受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて%4ため、飛ばして次のメッセージ"
-           u"に進みました。メッセージはサーバーに残っています。最後の理由：%5"_s.arg(
+    notice(QCoreApplication::translate("sweep", "受信エラー：メッセージ %1（固有 ID「%2」）は %3 回続けて%4ため、飛ばして次のメッセージ"
+           "に進みました。メッセージはサーバーに残っています。最後の理由：%5").arg(
                QString::number(counters.mail_no), QString::fromLatin1(uid),
                QString::number(strikes.count), failed, strikes.why));
     if (m_hooks.passedOver && !cancelled())
@@ -127,11 +128,11 @@ bool MailboxSweep::resume(SweepCounters& counters, const Account& account)
     // From here the pass through the mailbox is this one: notes of the last run are gone.
     counters.mail_no = *number + 1;
     if (*number > 0)
-        notice(u"前回の続きから巡回を再開しました：前回最後に判定したメッセージ（固有 ID「%1」、"
-               u"現在 %2 番）の次からです。"_s.arg(uid, QString::number(*number)));
+        notice(QCoreApplication::translate("sweep", "前回の続きから巡回を再開しました：前回最後に判定したメッセージ（固有 ID「%1」、"
+               "現在 %2 番）の次からです。").arg(uid, QString::number(*number)));
     else
-        notice(u"前回の続きから巡回を再開しました：前回最後に判定したメッセージ（固有 ID「%1」）"
-               u"はもうサーバーにないため、最初のメッセージからです。"_s.arg(uid));
+        notice(QCoreApplication::translate("sweep", "前回の続きから巡回を再開しました：前回最後に判定したメッセージ（固有 ID「%1」）"
+               "はもうサーバーにないため、最初のメッセージからです。").arg(uid));
     return true;
 }
 
@@ -172,7 +173,7 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
             !cancelled() &&
             m_fetchFailures.add(account, status.uid, status.description) >=
                 kFetchFailuresToPassOver) {
-            return passOver(counters, status.uid, m_fetchFailures, u"受信できなかった"_s, account);
+            return passOver(counters, status.uid, m_fetchFailures, QCoreApplication::translate("sweep", "受信できなかった"), account);
         }
         if (counters.mail_no == 0) {
             counters.mail_no = 1;
@@ -196,7 +197,7 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
     if (m_deleteFailures.hit(account, status.uid, kDeleteFailuresToPassOver)) {
         for (const QString& path : *fetched)
             QFile::remove(path);
-        return passOver(counters, status.uid, m_deleteFailures, u"削除できなかった"_s, account);
+        return passOver(counters, status.uid, m_deleteFailures, QCoreApplication::translate("sweep", "削除できなかった"), account);
     }
 
     // One fetch gives one message; should it give more, each is judged on its own and the
@@ -208,21 +209,21 @@ qint16 MailboxSweep::mail_koi2(SweepCounters& counters, const Account& account)
             ++counters.recv_count;
             blocked = judged.blocked;
         }
-        const QString which = u"メッセージ %1（固有 ID「%2」）"_s.arg(
+        const QString which = QCoreApplication::translate("sweep", "メッセージ %1（固有 ID「%2」）").arg(
             QString::number(counters.mail_no), QString::fromLatin1(status.uid));
         if (!judged.read)
-            notice(u"受信エラー：%1はヘッダーを読めないため、判定せずに飛ばしました。メッセージは"
-                   u"サーバーに残っています。理由：%2"_s.arg(which, judged.readError));
+            notice(QCoreApplication::translate("sweep", "受信エラー：%1はヘッダーを読めないため、判定せずに飛ばしました。メッセージは"
+                   "サーバーに残っています。理由：%2").arg(which, judged.readError));
         else if (!judged.readError.isEmpty())
-            notice(u"受信エラー：%1は差出人で判定しましたが、添付ファイルをすべては保存できません"
-                   u"でした：%2"_s.arg(which, judged.readError));
+            notice(QCoreApplication::translate("sweep", "受信エラー：%1は差出人で判定しましたが、添付ファイルをすべては保存できません"
+                   "でした：%2").arg(which, judged.readError));
     }
     if (blocked.value_or(false)) {
         // Stopped while judging: the result is dropped, and so is the copy.
         if (cancelled())
             static_cast<void>(dropPending());
         else if (!m_pending)
-            showDeleteError(m_copyError + u"メッセージはサーバーから削除しません。"_s);
+            showDeleteError(m_copyError + QCoreApplication::translate("sweep", "メッセージはサーバーから削除しません。"));
         return StateDeletePending;
     }
     leftOnServer(account, status.uid);
@@ -265,7 +266,7 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(store::Connection& settings, con
     if (nonImage) {
         for (const QString& attachment : attachments) {
             if (!QFileInfo::exists(attachment))
-                fail(u"添付ファイル %1 が見つかりません"_s.arg(
+                fail(QCoreApplication::translate("sweep", "添付ファイル %1 が見つかりません").arg(
                     QDir::toNativeSeparators(attachment)));
             removeFile(attachment);
         }
@@ -279,7 +280,7 @@ MailboxSweep::Judged MailboxSweep::judgeMessage(store::Connection& settings, con
             const QString newName = stamp + Angou(7).toString() + u"."_s + extension;
             const QString renamed = QFileInfo(attachment).dir().filePath(newName);
             if (QFileInfo::exists(renamed) || !QFile::rename(attachment, renamed)) {
-                fail(u"添付ファイル %1 の名前を %2 に変更できません"_s.arg(
+                fail(QCoreApplication::translate("sweep", "添付ファイル %1 の名前を %2 に変更できません").arg(
                     QDir::toNativeSeparators(attachment), newName));
             }
             attachment = renamed;
@@ -337,7 +338,7 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
     std::optional<QString> pending = std::exchange(m_pending, std::nullopt);
     if (pending && !QFileInfo::exists(*pending)) {
         pending.reset();
-        m_copyError = u"削除するメッセージの控えが見つかりません。"_s;
+        m_copyError = QCoreApplication::translate("sweep", "削除するメッセージの控えが見つかりません。");
     }
     // Marked as under way before the server is asked: should the program end before the
     // outcome is known, its next start keeps the copy.
@@ -352,7 +353,7 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
         // Counts as a delete that failed: a copy that can never be kept passes the message
         // over like a delete the server keeps refusing.
         m_deleteFailures.add(account, m_judgedUid, m_copyError);
-        showDeleteError(m_copyError + u"メッセージはサーバーから削除していません。"_s);
+        showDeleteError(m_copyError + QCoreApplication::translate("sweep", "メッセージはサーバーから削除していません。"));
         return StateSweep;
     }
     const mail::MailResult result =
@@ -394,10 +395,10 @@ qint16 MailboxSweep::mail_koi4(const SweepCounters& counters, const Account& acc
     if (uidsUnstable) {
         // Each session names the judged message by a UID the next one does not know: no
         // delete can be sure to hit the message that was judged.
-        fail(u"サーバー %1 では、判定したメッセージの固有 ID（UIDL）が %2 回続けて次の接続"
-             u"で見つかりませんでした。このサーバーは接続のたびに固有 ID を変えるため、判定"
-             u"したメッセージを確実に見分けられず、安全に削除できません。別のメッセージを"
-             u"削除しないよう、巡回を止めました。"_s.arg(account.server,
+        fail(QCoreApplication::translate("sweep", "サーバー %1 では、判定したメッセージの固有 ID（UIDL）が %2 回続けて次の接続"
+             "で見つかりませんでした。このサーバーは接続のたびに固有 ID を変えるため、判定"
+             "したメッセージを確実に見分けられず、安全に削除できません。別のメッセージを"
+             "削除しないよう、巡回を止めました。").arg(account.server,
                                                          QString::number(kVanishedUidsToStop)));
     }
     return result ? StateDeletePending : StateSweep;
@@ -416,7 +417,7 @@ QString MailboxSweep::tidyDeletedMail()
     QString pruneError;
     const bool recovered = deleted.recoverLeftovers(&recoverError);
     const bool pruned = deleted.prune(&pruneError);
-    return recovered && pruned ? QString() : u"削除エラー："_s + recoverError + pruneError;
+    return recovered && pruned ? QString() : QCoreApplication::translate("sweep", "削除エラー：") + recoverError + pruneError;
 }
 
 DeletedMail MailboxSweep::deletedMail() const
@@ -445,7 +446,7 @@ QString MailboxSweep::dropPending()
 void MailboxSweep::showDeleteError(const QString& description)
 {
     if (m_hooks.statusLine)
-        m_hooks.statusLine(u"削除エラー："_s + description);
+        m_hooks.statusLine(QCoreApplication::translate("sweep", "削除エラー：") + description);
 }
 
 } // namespace sweep

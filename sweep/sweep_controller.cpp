@@ -6,6 +6,7 @@
 #include "store_error.h"
 #include "text_helpers.h"
 
+#include <QCoreApplication>
 #include <QScopeGuard>
 
 #include <cmath>
@@ -54,9 +55,12 @@ void SweepController::tick()
     // A step out works on the account it began with; its counters come back when it ends.
     if (!m_running)
         followSelectedAccount();
-    m_view.setLabel1(u"総 受 信 数     ："_s + QString::number(m_counters.recv_count) + kCrLf +
-                     u"メールBOX残数："_s + QString::number(m_counters.mail_no));
-    m_view.setLabel7(u"ユーザ："_s + MdlMain::sel_user.toString());
+    m_view.setLabel1(QCoreApplication::translate("sweep", "総 受 信 数     ：") +
+                     QString::number(m_counters.recv_count) + kCrLf +
+                     QCoreApplication::translate("sweep", "メールBOX残数：") +
+                     QString::number(m_counters.mail_no));
+    m_view.setLabel7(QCoreApplication::translate("sweep", "ユーザ：") +
+                     MdlMain::sel_user.toString());
     if (m_running)
         return; // the step's result is acted on at the first tick after it
 
@@ -80,7 +84,8 @@ void SweepController::showStopped(const QString& description)
 {
     m_boxOpen = true;
     const auto closed = qScopeGuard([this] { m_boxOpen = false; });
-    m_messages.showMessage(u"エラーのため停止しました"_s + kCrLf + description);
+    m_messages.showMessage(QCoreApplication::translate("sweep", "エラーのため停止しました") +
+                           kCrLf + description);
 }
 
 void SweepController::followSelectedAccount()
@@ -104,7 +109,8 @@ void SweepController::act()
             mail_state = sweep::StateIdle;
             m_boxOpen = true;
             const auto closed = qScopeGuard([this] { m_boxOpen = false; });
-            m_messages.showMessage(u"受信ユーザーが"_s + kCrLf + u"選択されてません"_s);
+            m_messages.showMessage(QCoreApplication::translate("sweep", "受信ユーザーが") + kCrLf +
+                                   QCoreApplication::translate("sweep", "選択されてません"));
             return;
         }
         launch(false);
@@ -241,7 +247,8 @@ void SweepController::waitingTick()
     const QDateTime due = sweep::parseDateText(next_run_text.trimmed());
     if (!due.isValid()) {
         throw std::runtime_error(
-            u"次回の受信時刻「%1」を日時として読み戻せません"_s.arg(next_run_text.trimmed())
+            QCoreApplication::translate("sweep", "次回の受信時刻「%1」を日時として読み戻せません")
+                .arg(next_run_text.trimmed())
                 .toStdString());
     }
     // The due time is kept to the second, so the clock is compared to the second as well.
@@ -258,7 +265,8 @@ qint64 SweepController::intervalSeconds() const
     constexpr double kLimit = 100.0 * 366 * 24 * 3600;
     if (!ok || !std::isfinite(seconds) || std::fabs(seconds) > kLimit) {
         throw std::runtime_error(
-            u"受信間隔「%1」が秒数として読めません。受信設定を編集してください"_s
+            QCoreApplication::translate(
+                "sweep", "受信間隔「%1」が秒数として読めません。受信設定を編集してください")
                 .arg(value.toString())
                 .toStdString());
     }

@@ -2,6 +2,8 @@
 
 #include "mdl_main.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 namespace dialogs {
@@ -19,22 +21,28 @@ AccountCheck checkAccountFields(const QString& server, const QString& user, cons
                                 const QString& interval)
 {
     if (server.isEmpty())
-        return refused(u"サーバーアドレスが"_s, u"未記入です"_s);
+        return refused(QCoreApplication::translate("dialogs", "サーバーアドレスが"),
+                       QCoreApplication::translate("dialogs", "未記入です"));
     if (user.isEmpty())
-        return refused(u"ユーザーが"_s, u"未記入です"_s);
+        return refused(QCoreApplication::translate("dialogs", "ユーザーが"),
+                       QCoreApplication::translate("dialogs", "未記入です"));
     if (pass.isEmpty())
-        return refused(u"パスワードアドレスが"_s, u"未記入です"_s);
+        return refused(QCoreApplication::translate("dialogs", "パスワードアドレスが"),
+                       QCoreApplication::translate("dialogs", "未記入です"));
     if (interval.isEmpty())
-        return refused(u"待機時間が"_s, u"未記入です"_s);
+        return refused(QCoreApplication::translate("dialogs", "待機時間が"),
+                       QCoreApplication::translate("dialogs", "未記入です"));
     if (!MdlMain::IsDigits(interval))
-        return refused(u"待機時間は"_s, u"半角数字"_s);
+        return refused(QCoreApplication::translate("dialogs", "待機時間は"),
+                       QCoreApplication::translate("dialogs", "半角数字"));
 
     // Only digits remain, so the number is exact: leading zeros fall away ("0300" is 300).
     // A run too long for 64 bits fails to convert and is refused like one over the bound.
     bool converted = false;
     const qlonglong seconds = interval.toLongLong(&converted, 10);
     if (!converted || seconds > kLongestInterval)
-        return refused(u"待機時間は"_s, u"半角数字"_s);
+        return refused(QCoreApplication::translate("dialogs", "待機時間は"),
+                       QCoreApplication::translate("dialogs", "半角数字"));
     return AccountCheck{QString(), seconds};
 }
 

@@ -8,6 +8,7 @@
 #include "selected_account.h"
 #include "statements.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 
@@ -42,7 +43,7 @@ QString AccountPicker::entryText(const QString& user, const QString& server)
 
 void AccountPicker::load()
 {
-    setWindowTitle(u"一覧から選択"_s);
+    setWindowTitle(QCoreApplication::translate("dialogs", "一覧から選択"));
     sweep::runGuarded(m_messages, [this] {
         const auto settings = store::openSettings();
         for (auto rows = settings->Execute(store::SqlAccountPickList()); !rows->eof();

@@ -5,6 +5,7 @@
 #include "messages.h"
 #include "statements.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -43,7 +44,8 @@ void AddressTextDialog::onCommand1Clicked()
     sweep::runGuarded(m_messages, [this] {
         const QString cleaned = store::withoutApostrophes(Text1->text());
         if (cleaned.isEmpty()) {
-            m_messages.showMessage(u"未記入です"_s);
+            m_messages.showMessage(
+                QCoreApplication::translate("dialogs", "未記入です", "the address box"));
             return;
         }
         apply(*store::openSettings(), cleaned);

@@ -8,6 +8,7 @@
 #include "statements.h"
 #include "store_error.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QShortcut>
@@ -74,7 +75,7 @@ void Form5::undoLastDeletion()
 
 void Form5::load()
 {
-    setWindowTitle(u"一覧から削除"_s);
+    setWindowTitle(QCoreApplication::translate("dialogs", "一覧から削除"));
     List1->clear();
     sweep::runGuarded(m_messages, [this] {
         const auto settings = store::openSettings();
@@ -102,7 +103,9 @@ void Form5::pick(QListWidgetItem* item)
         const qint64 id = item->data(Qt::UserRole).toLongLong(&isNumber);
         if (!isNumber) {
             throw store::StoreError(
-                u"ブロックリストの項目「%1」に行番号がないため削除できません"_s.arg(item->text()),
+                QCoreApplication::translate(
+                    "dialogs", "ブロックリストの項目「%1」に行番号がないため削除できません")
+                    .arg(item->text()),
                 store::StoreError::kError);
         }
         if (m_undo)

@@ -10,6 +10,7 @@
 #include "plain_text.h"
 #include "text_helpers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -54,16 +55,16 @@ DeletedMailDesktop DeletedMailDesktop::real(sweep::Messages& messages)
         .openAsMail =
             [](const QString& path) {
                 if (!desktopHasApplicationFor(u"message/rfc822"_s)) {
-                    return u"削除したメールを開くメールソフトがありません。"_s + u"\r\n"_s +
-                           u"メール（.eml ファイル）を開けるメールソフトをインストールして"
-                           u"ください。"_s;
+                    return QCoreApplication::translate("dialogs", "削除したメールを開くメールソフトがありません。") + u"\r\n"_s +
+                           QCoreApplication::translate("dialogs", "メール（.eml ファイル）を開けるメールソフトをインストールして"
+                           "ください。");
                 }
                 return openWithApplicationFor(path, u"message/rfc822"_s);
             },
         .askSavePath =
             [](QWidget* owner, const QString& suggested) {
-                return QFileDialog::getSaveFileName(owner, u"削除したメールの保存"_s, suggested,
-                                                    u"メール (*.eml);;すべてのファイル (*)"_s);
+                return QFileDialog::getSaveFileName(owner, QCoreApplication::translate("dialogs", "削除したメールの保存"), suggested,
+                                                    QCoreApplication::translate("dialogs", "メール (*.eml);;すべてのファイル (*)"));
             },
     };
 }
@@ -74,7 +75,7 @@ DeletedMailDialog::DeletedMailDialog(const QString& folder, sweep::Messages& mes
       m_desktop(std::move(desktop))
 {
     setFont(app::uiFont());
-    setWindowTitle(u"削除したメール"_s);
+    setWindowTitle(QCoreApplication::translate("dialogs", "削除したメール"));
 
     List1 = new QTreeWidget(this);
     List1->setGeometry(app::twips(120), app::twips(120), app::twips(9360), app::twips(4560));
@@ -83,7 +84,7 @@ DeletedMailDialog::DeletedMailDialog(const QString& folder, sweep::Messages& mes
     List1->setUniformRowHeights(true);
     List1->setAllColumnsShowFocus(true);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setHeaderLabels({u"削除日時"_s, u"差出人"_s, u"件名"_s, u"サイズ"_s});
+    List1->setHeaderLabels({QCoreApplication::translate("dialogs", "削除日時"), QCoreApplication::translate("dialogs", "差出人"), QCoreApplication::translate("dialogs", "件名"), QCoreApplication::translate("dialogs", "サイズ")});
     List1->header()->setSectionsMovable(false);
     List1->header()->setStretchLastSection(false);
     for (int column = 0; column < 4; ++column)
@@ -91,8 +92,8 @@ DeletedMailDialog::DeletedMailDialog(const QString& folder, sweep::Messages& mes
     List1->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
 
     Label1 = app::makeLabel(this, QString(), app::kUiFontPoints, 120, 4845, 6600, 255);
-    Command1 = makeButton(this, u"開く"_s, 6840, 4800, 1275, 375);
-    Command2 = makeButton(this, u"保存"_s, 8205, 4800, 1275, 375);
+    Command1 = makeButton(this, QCoreApplication::translate("dialogs", "開く"), 6840, 4800, 1275, 375);
+    Command2 = makeButton(this, QCoreApplication::translate("dialogs", "保存"), 8205, 4800, 1275, 375);
 
     // Enter on the highlighted message, or a double click on it; moving the highlight does
     // nothing else.
@@ -116,7 +117,7 @@ void DeletedMailDialog::load(const QString& folder)
             item->setText(1, app::plainLine(summary.from));
             item->setText(2, app::plainLine(summary.subject));
         } else {
-            item->setText(2, u"（メールとして読めません）"_s);
+            item->setText(2, QCoreApplication::translate("dialogs", "（メールとして読めません）"));
         }
         // The columns cut long texts short; the tool tip shows them whole.
         item->setToolTip(1, app::plainToolTip(summary.from));
@@ -128,10 +129,10 @@ void DeletedMailDialog::load(const QString& folder)
 
     const sweep::DeletedMailLimits limits;
     if (kept.isEmpty()) {
-        Label1->setText(u"削除したメールはありません。"_s);
+        Label1->setText(QCoreApplication::translate("dialogs", "削除したメールはありません。"));
     } else {
         Label1->setText(
-            u"%1 通。削除してから %2 日間（合計 %3 MB まで）保存されます。"_s.arg(kept.size())
+            QCoreApplication::translate("dialogs", "%1 通。削除してから %2 日間（合計 %3 MB まで）保存されます。").arg(kept.size())
                 .arg(limits.maxAgeDays)
                 .arg(limits.maxTotalBytes / (1024 * 1024)));
         // The newest is highlighted: Enter opens it at once.
@@ -154,8 +155,8 @@ void DeletedMailDialog::openHighlighted()
         return;
     // The desktop's opener cannot tell a missing file: it would take it and fail out of sight.
     if (!QFileInfo(path).isFile()) {
-        m_messages.showMessage(u"削除したメール「%1」が見つかりません。保存期間を過ぎて削除され"
-                               u"た可能性があります。"_s.arg(QDir::toNativeSeparators(path)));
+        m_messages.showMessage(QCoreApplication::translate("dialogs", "削除したメール「%1」が見つかりません。保存期間を過ぎて削除され"
+                               "た可能性があります。").arg(QDir::toNativeSeparators(path)));
         return;
     }
     m_desktop.view(this, path);
@@ -174,7 +175,7 @@ void DeletedMailDialog::saveHighlighted()
     QFile in(path);
     QSaveFile out(target);
     const auto failed = [&](const QString& reason) {
-        m_messages.showMessage(u"削除したメールを「%1」に保存できません（%2）。"_s.arg(
+        m_messages.showMessage(QCoreApplication::translate("dialogs", "削除したメールを「%1」に保存できません（%2）。").arg(
             QDir::toNativeSeparators(target), reason));
     };
     if (!in.open(QIODevice::ReadOnly))

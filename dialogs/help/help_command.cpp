@@ -37,7 +37,10 @@ QString helpFilePath()
 {
     // The folder goes in as Qt reports it; at the root of the file system that gives "//kv.chm",
     // which names the same file.
-    return store::programFilePath(QCoreApplication::applicationDirPath(), u"kv.chm"_s);
+    // The guide in the program's language: its file name is translated with the texts.
+    //: The help file of this language, beside the program (help/CMakeLists.txt builds it).
+    const QString name = QCoreApplication::translate("dialogs", "kv.chm");
+    return store::programFilePath(QCoreApplication::applicationDirPath(), name);
 }
 
 void openHelpFile(sweep::Messages& messages, const ApplicationFinder& finder,
@@ -48,7 +51,8 @@ void openHelpFile(sweep::Messages& messages, const ApplicationFinder& finder,
     const bool opened =
         file.isFile() && file.isReadable() && finder(path) && opener(QUrl::fromLocalFile(path));
     if (!opened)
-        messages.showMessage(u"開けるアプリケーション"_s + u"\r\n"_s + u"がありません"_s);
+        messages.showMessage(
+            QCoreApplication::translate("dialogs", "開けるアプリケーション\r\nがありません"));
 }
 
 } // namespace dialogs

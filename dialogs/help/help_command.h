@@ -26,8 +26,9 @@ using ApplicationFinder = std::function<bool(const QString& path)>;
 // the opener.
 ApplicationFinder desktopApplicationFinder();
 
-// The help file's path: the program's folder, then "/kv.chm"; when the file is not there but
-// in the installed share folder (.../share/junkbane beside .../bin), that one.
+// The help file's path: the program's folder, then "/kv.chm" (in English "/kv_en.chm");
+// when the file is not there but in the installed share folder (.../share/junkbane beside
+// .../bin), that one.
 QString helpFilePath();
 
 // Opens the help file with the desktop's application for it, or says that nothing can open it.

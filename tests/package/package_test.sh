@@ -49,7 +49,9 @@ expected="./usr/bin/junkbane 755
 ./usr/share/doc/junkbane/changelog.gz 644
 ./usr/share/doc/junkbane/copyright 644
 ./usr/share/icons/hicolor/scalable/apps/junkbane.svg 644
+./usr/share/junkbane/junkbane_en.qm 644
 ./usr/share/junkbane/kv.chm 644
+./usr/share/junkbane/kv_en.chm 644
 ./usr/share/man/ja/man1/junkbane-initdb.1.gz 644
 ./usr/share/man/ja/man1/junkbane.1.gz 644
 ./usr/share/man/man1/junkbane-initdb.1.gz 644
@@ -73,7 +75,7 @@ echo "== control fields"
 field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 # Named by hand, and found by dpkg-shlibdeps from what the program links.
-for package in fonts-ipafont-gothic xdg-utils libqt6widgets6 libsqlcipher0 libcurl4 libgmime-3.0-0; do
+for package in fonts-ipafont-gothic xdg-utils qt6-translations-l10n libqt6widgets6 libsqlcipher0 libcurl4 libgmime-3.0-0; do
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 [ "$(field Recommends)" = "kchmviewer, sylpheed | mail-reader" ] || fail "Recommends is \"$(field Recommends)\", not kchmviewer and a mail program"
@@ -160,6 +162,12 @@ start >/dev/null || fail "the second start failed"
 [ "$(sha256sum <"$data/junkbane.mdb")" = "$before" ] || fail "the second start changed the database"
 [ ! -e "$data/temp/mail-2f8k3q.eml" ] || fail "the left-over message is still in temp/"
 [ -e "$data/temp/notes.txt" ] || fail "a file that is not the program's was removed from temp/"
+
+echo "== start in English"
+# The installed translation is found beside the help files: the English guide is chosen.
+english=$(LC_ALL= LC_MESSAGES= LANG=en_US.UTF-8 LANGUAGE=en start) || fail "the English start failed"
+grep -qx "help-file=$root/usr/share/junkbane/kv_en.chm" <<<"$english" ||
+  fail "under English the help file is not usr/share/junkbane/kv_en.chm: $english"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed" >&2
