@@ -67,7 +67,7 @@ Form1::Form1(const sweep::Clock& clock, sweep::SweepSteps& steps, sweep::Message
     m_statusLine = new app::StatusLine(statusBar());
     statusBar()->addWidget(m_statusLine, 1);
     connect(m_statusLine, &app::StatusLine::clicked, this, &Form1::showWholeStatus);
-    wholeStatus = new QAction(u"状態の全文"_s, this);
+    wholeStatus = new QAction(QCoreApplication::translate("app", "状態の全文"), this);
     wholeStatus->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     addAction(wholeStatus);
     connect(wholeStatus, &QAction::triggered, this, &Form1::showWholeStatus);
@@ -192,7 +192,9 @@ void Form1::setLabel7(const QString& text)
 void Form1::refreshIdleText()
 {
     // Without an account there is nothing to count yet: the line says what to do first.
-    m_statusLine->setIdleText(m_hasUser
-                                  ? u"今日削除したメール：%1 通"_s.arg(m_deletedToday)
-                                  : u"受信 → 受信設定の登録 でアカウントを登録してください"_s);
+    m_statusLine->setIdleText(
+        m_hasUser
+            ? QCoreApplication::translate("app", "今日削除したメール：%1 通").arg(m_deletedToday)
+            : QCoreApplication::translate("app",
+                                          "受信 → 受信設定の登録 でアカウントを登録してください"));
 }

@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "plain_text.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QMouseEvent>
@@ -76,7 +77,9 @@ void StatusLine::refresh()
     const QString& text = m_status.isEmpty() ? m_idle : m_status;
     setText(fitted(text, font(), contentsRect().width(), kLines));
     // The whole text where the pointer rests, and the way to it without one.
-    setToolTip(plainToolTip(text) + u"<p>クリックするか Ctrl+L を押すと全文を表示します</p>"_s);
+    setToolTip(plainToolTip(text) +
+               QCoreApplication::translate(
+                   "app", "<p>クリックするか Ctrl+L を押すと全文を表示します</p>"));
 }
 
 void StatusLine::mousePressEvent(QMouseEvent* event)
@@ -101,16 +104,17 @@ void showStatusBox(QWidget* owner, const QString& text)
 {
     QDialog box(owner);
     box.setObjectName(u"statusBox"_s);
-    box.setWindowTitle(u"状態の全文"_s);
+    box.setWindowTitle(QCoreApplication::translate("app", "状態の全文"));
     box.setFont(uiFont());
     auto* shown = new QPlainTextEdit(&box);
     shown->setObjectName(u"statusText"_s);
     shown->setReadOnly(true);
     shown->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    shown->setPlainText(text.isEmpty() ? u"表示する状態はありません。"_s
-                                       : plainLines(text, kBoxLimit * 4));
+    shown->setPlainText(text.isEmpty()
+                            ? QCoreApplication::translate("app", "表示する状態はありません。")
+                            : plainLines(text, kBoxLimit * 4));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &box);
-    buttons->button(QDialogButtonBox::Close)->setText(u"閉じる"_s);
+    buttons->button(QDialogButtonBox::Close)->setText(QCoreApplication::translate("app", "閉じる"));
     QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
     auto* layout = new QVBoxLayout(&box);
     layout->addWidget(shown);

@@ -1,5 +1,6 @@
 #include "desktop_opener.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
@@ -58,12 +59,16 @@ QString openWithApplicationFor(const QString& path, const QString& mimeType)
 {
     const QString id = desktopApplicationFor(mimeType).value_or(QString());
     if (id.isEmpty())
-        return u"%1 を開くアプリケーションが登録されていません。"_s.arg(mimeType);
+        return QCoreApplication::translate("dialogs",
+                                           "%1 を開くアプリケーションが登録されていません。")
+            .arg(mimeType);
     const auto unref = [](gpointer object) { g_object_unref(object); };
     const std::unique_ptr<GDesktopAppInfo, decltype(unref)> application(
         g_desktop_app_info_new(id.toUtf8().constData()), unref);
     if (!application)
-        return u"%1 に登録されたアプリケーション「%2」が見つかりません。"_s.arg(mimeType, id);
+        return QCoreApplication::translate(
+                   "dialogs", "%1 に登録されたアプリケーション「%2」が見つかりません。")
+            .arg(mimeType, id);
     const std::unique_ptr<GFile, decltype(unref)> file(
         g_file_new_for_path(QFile::encodeName(path).constData()), unref);
     GList files{file.get(), nullptr, nullptr};
@@ -72,7 +77,9 @@ QString openWithApplicationFor(const QString& path, const QString& mimeType)
         const QString reason = QString::fromUtf8(error ? error->message : "");
         if (error)
             g_error_free(error);
-        return u"アプリケーション「%1」を起動できません（%2）。"_s.arg(id, reason);
+        return QCoreApplication::translate("dialogs",
+                                           "アプリケーション「%1」を起動できません（%2）。")
+            .arg(id, reason);
     }
     return QString();
 }

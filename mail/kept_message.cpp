@@ -5,6 +5,7 @@
 #include "html_text.h"
 #include "safe_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -287,7 +288,9 @@ Parsed parse(const QString& file)
     Parsed parsed;
     const Shape shape = scanShape(file);
     if (!shape.failure.isEmpty()) {
-        parsed.error = u"メッセージファイル「%1」を読めません（%2）。"_s.arg(file, shape.failure);
+        parsed.error =
+            QCoreApplication::translate("mail", "メッセージファイル「%1」を読めません（%2）。")
+                .arg(file, shape.failure);
         return parsed;
     }
     const ParserOptions options = parserOptions();
@@ -297,7 +300,8 @@ Parsed parse(const QString& file)
         QFile in(file);
         if (!in.open(QIODevice::ReadOnly)) {
             parsed.error =
-                u"メッセージファイル「%1」を開けません（%2）。"_s.arg(file, in.errorString());
+                QCoreApplication::translate("mail", "メッセージファイル「%1」を開けません（%2）。")
+                    .arg(file, in.errorString());
             return parsed;
         }
         QByteArray head =
@@ -307,14 +311,18 @@ Parsed parse(const QString& file)
                                 reinterpret_cast<const guint8*>(head.constData()),
                                 static_cast<guint>(head.size()))));
         parsed.headerOnly = true;
-        parsed.note = shape.containers > kViewerMostParts
-                          ? u"パートが多すぎるため、本文と添付ファイルは表示していません。"_s
-                          : u"ヘッダーが大きすぎるため、その先頭だけを表示しています。"_s;
+        parsed.note =
+            shape.containers > kViewerMostParts
+                ? QCoreApplication::translate(
+                      "mail", "パートが多すぎるため、本文と添付ファイルは表示していません。")
+                : QCoreApplication::translate(
+                      "mail", "ヘッダーが大きすぎるため、その先頭だけを表示しています。");
     } else {
         UniqueFd fd(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC));
         if (!fd.isValid()) {
-            parsed.error = u"メッセージファイル「%1」を開けません（%2）。"_s.arg(
-                file, QString::fromLocal8Bit(std::strerror(errno)));
+            parsed.error =
+                QCoreApplication::translate("mail", "メッセージファイル「%1」を開けません（%2）。")
+                    .arg(file, QString::fromLocal8Bit(std::strerror(errno)));
             return parsed;
         }
         stream = GObjectRef<GMimeStream>::adopt(g_mime_stream_fs_new(fd.release()));
@@ -326,7 +334,9 @@ Parsed parse(const QString& file)
     parsed.message = GObjectRef<GMimeMessage>::adopt(
         g_mime_parser_construct_message(parser.get(), options.get()));
     if (!parsed.message)
-        parsed.error = u"ファイル「%1」をメールのメッセージとして読み込めません。"_s.arg(file);
+        parsed.error = QCoreApplication::translate(
+                           "mail", "ファイル「%1」をメールのメッセージとして読み込めません。")
+                           .arg(file);
     return parsed;
 }
 
@@ -378,9 +388,10 @@ KeptMessage readKeptMessage(const QString& file)
         cut = true;
     }
     if (cut)
-        notes << u"本文が長いため、先頭だけを表示しています。"_s;
+        notes << QCoreApplication::translate("mail", "本文が長いため、先頭だけを表示しています。");
     if (walker.leftOut())
-        notes << u"パートが多すぎるか深すぎるため、一部を表示していません。"_s;
+        notes << QCoreApplication::translate(
+            "mail", "パートが多すぎるか深すぎるため、一部を表示していません。");
     kept.note = notes.join(QString());
     return kept;
 }
@@ -400,7 +411,7 @@ bool saveKeptAttachment(const QString& file, int index, const QString& target, Q
     });
     walker.walk(g_mime_message_get_mime_part(parsed.message.get()), 0);
     if (!found) {
-        *error = u"添付ファイルが見つかりません。"_s;
+        *error = QCoreApplication::translate("mail", "添付ファイルが見つかりません。");
         return false;
     }
     QSaveFile out(target);

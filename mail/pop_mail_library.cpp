@@ -326,9 +326,10 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
             nextProgress = PopSession::Clock::now() + std::chrono::seconds(1);
             const std::optional<qint64> total = announcedSize(session.firstReplyTo(retrCommand));
             m_options.progress(
-                u"受信中：サーバー %1 からメッセージ %2 を受け取っています（%3 KB%4）。"_s.arg(
-                    session.serverName(), numberText, QString::number(written / 1024),
-                    total ? u" / %1 KB"_s.arg(*total / 1024) : QString()));
+                QCoreApplication::translate(
+                    "mail", "受信中：サーバー %1 からメッセージ %2 を受け取っています（%3 KB%4）。")
+                    .arg(session.serverName(), numberText, QString::number(written / 1024),
+                         total ? u" / %1 KB"_s.arg(*total / 1024) : QString()));
         }
         if (written > m_options.largestMessage) {
             tooLarge = true;
@@ -356,9 +357,13 @@ MailResult PopMailLibrary::save(const QString& serverText, const QString& user, 
                     .arg(m_options.largestMessage >> 20));
         if (pastAnnounced)
             return failOnMessage(
-                u"サーバー %1 のメッセージ %2 が、サーバーの知らせた大きさ（%3 バイト）を超えても"
-                u"終わらないため、受信を中止しました。サーバーが正しく動いているか確認して"
-                u"ください。"_s.arg(session.serverName(), numberText)
+                QCoreApplication::translate(
+                    "mail",
+                    "サーバー %1 のメッセージ %2 が、サーバーの知らせた大きさ（%3 "
+                    "バイト）を超えても"
+                    "終わらないため、受信を中止しました。サーバーが正しく動いているか確認して"
+                    "ください。")
+                    .arg(session.serverName(), numberText)
                     .arg(**announced));
         if (writeErrno != 0)
             return failOnMessage(cannotWrite(file->path(), writeErrno));

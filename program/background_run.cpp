@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
@@ -25,14 +26,18 @@ namespace app {
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString kStopped = u"エラーのため停止しました"_s;
+// The first line of the box that stops the sweep, in the language the controller writes it in.
+QString stoppedText()
+{
+    return QCoreApplication::translate("sweep", "エラーのため停止しました");
+}
 // Counting today's deleted mail reads the folder: every few ticks is enough.
 constexpr int kCountEveryTicks = 10;
 } // namespace
 
 void StopNoticeMessages::showMessage(const QString& text)
 {
-    if (m_onStopped && text.startsWith(kStopped))
+    if (m_onStopped && text.startsWith(stoppedText()))
         m_onStopped(text);
     m_boxes.showMessage(text);
 }
@@ -49,12 +54,12 @@ BackgroundRun::BackgroundRun(Program& program, StopNoticeMessages& messages,
     // The status line also carries notes (a resumed sweep); only its failures are errors.
     m_feeds.lastError = [&window] {
         const QString line = window.statusLine();
-        return line.contains(u"エラー："_s) ? line : QString();
+        return line.contains(QCoreApplication::translate("program", "エラー：")) ? line : QString();
     };
 
     messages.setOnStopped([this](const QString& text) {
-        m_stoppedBy = text.mid(kStopped.size()).trimmed();
-        m_notifier.notify(kStopped, m_stoppedBy);
+        m_stoppedBy = text.mid(stoppedText().size()).trimmed();
+        m_notifier.notify(stoppedText(), m_stoppedBy);
         observe();
     });
     m_program.setSweepEvents({
@@ -68,7 +73,10 @@ BackgroundRun::BackgroundRun(Program& program, StopNoticeMessages& messages,
                 save();
             },
         .passedOver =
-            [this](const QString& text) { m_notifier.notify(u"メッセージを飛ばしました"_s, text); },
+            [this](const QString& text) {
+                m_notifier.notify(
+                    QCoreApplication::translate("program", "メッセージを飛ばしました"), text);
+            },
     });
     if (instance) {
         connect(instance, &session::SingleInstance::showRequested, this,
@@ -104,18 +112,19 @@ void BackgroundRun::addMenuItems()
 {
     Form1& window = m_program.window();
     window.etc->addSeparator();
-    m_autostart = window.etc->addAction(u"ログイン時に起動"_s);
+    m_autostart = window.etc->addAction(QCoreApplication::translate("program", "ログイン時に起動"));
     m_autostart->setCheckable(true);
     m_autostart->setChecked(session::Autostart::forThisProcess().isOn());
     connect(m_autostart, &QAction::toggled, this, [this, &window](bool on) {
         const session::Autostart entry = session::Autostart::forThisProcess();
         if (const QString error = entry.setOn(on); !error.isEmpty()) {
-            window.setStatusLine(u"設定エラー："_s + error);
+            window.setStatusLine(QCoreApplication::translate("program", "設定エラー：") + error);
             const QSignalBlocker quiet(m_autostart);
             m_autostart->setChecked(entry.isOn());
         }
     });
-    QAction* notify = window.etc->addAction(u"削除件数を通知"_s);
+    QAction* notify =
+        window.etc->addAction(QCoreApplication::translate("program", "削除件数を通知"));
     notify->setCheckable(true);
     notify->setChecked(m_state.notifyDeletions);
     connect(notify, &QAction::toggled, this, [this](bool on) {
@@ -177,7 +186,7 @@ void BackgroundRun::restore()
     }
     if (m_state.sweeping) {
         window.controller().start();
-        window.setStatusLine(u"前回の巡回を再開します"_s);
+        window.setStatusLine(QCoreApplication::translate("program", "前回の巡回を再開します"));
     }
 }
 
@@ -186,7 +195,8 @@ void BackgroundRun::save()
     if (const QString error = m_settings.write(m_state); error != m_saveError) {
         m_saveError = error;
         if (!error.isEmpty())
-            m_program.window().setStatusLine(u"設定エラー："_s + error);
+            m_program.window().setStatusLine(
+                QCoreApplication::translate("program", "設定エラー：") + error);
     }
 }
 
@@ -226,7 +236,8 @@ void BackgroundRun::observe()
         m_deletedToday = m_feeds.deletedToday();
         const QString summary = m_summary.update(m_deletedToday, QDateTime::currentDateTime());
         if (m_state.notifyDeletions && !summary.isEmpty())
-            m_notifier.notify(summary, u"ユーザ："_s + MdlMain::sel_user.toString());
+            m_notifier.notify(summary, QCoreApplication::translate("program", "ユーザ：") +
+                                           MdlMain::sel_user.toString());
     }
     if (m_tray) {
         m_tray->setStatus(trayStatus());
@@ -262,9 +273,11 @@ bool BackgroundRun::hideToTray()
         return false;
     }
     if (!m_state.closeNoticeShown) {
-        m_notifier.notify(u"Junkbane は動き続けます"_s,
-                          u"ウィンドウを閉じても、通知領域（トレイ）で巡回を続けます。終了するには"
-                          u"トレイのアイコンのメニューから「終了」を選んでください。"_s);
+        m_notifier.notify(
+            QCoreApplication::translate("program", "Junkbane は動き続けます"),
+            QCoreApplication::translate(
+                "program", "ウィンドウを閉じても、通知領域（トレイ）で巡回を続けます。終了するには"
+                           "トレイのアイコンのメニューから「終了」を選んでください。"));
         m_state.closeNoticeShown = true;
         save();
     }

@@ -84,15 +84,16 @@ QString Autostart::setOn(bool on) const
         QFile file(m_path);
         if (!file.exists() || file.remove())
             return {};
-        return u"自動起動の設定 %1 を削除できません（%2）。"_s.arg(QDir::toNativeSeparators(m_path),
-                                                                   file.errorString());
+        return QCoreApplication::translate("session", "自動起動の設定 %1 を削除できません（%2）。")
+            .arg(QDir::toNativeSeparators(m_path), file.errorString());
     }
     const QString folder = QFileInfo(m_path).path();
     QString failed;
     QString reason;
     QSaveFile file(m_path);
     if (!QDir().mkpath(folder)) {
-        reason = u"フォルダー %1 を作れません"_s.arg(QDir::toNativeSeparators(folder));
+        reason = QCoreApplication::translate("session", "フォルダー %1 を作れません")
+                     .arg(QDir::toNativeSeparators(folder));
     } else if (file.open(QIODevice::WriteOnly)) {
         file.write(entryText(m_program).toUtf8());
         if (file.commit())
@@ -101,8 +102,8 @@ QString Autostart::setOn(bool on) const
     } else {
         reason = file.errorString();
     }
-    return u"自動起動の設定 %1 を書き込めません（%2）。"_s.arg(QDir::toNativeSeparators(m_path),
-                                                               reason);
+    return QCoreApplication::translate("session", "自動起動の設定 %1 を書き込めません（%2）。")
+        .arg(QDir::toNativeSeparators(m_path), reason);
 }
 
 } // namespace session

@@ -2,6 +2,8 @@
 
 #include "app_info.h"
 
+#include <QCoreApplication>
+
 namespace session {
 
 using namespace Qt::StringLiterals;
@@ -48,12 +50,17 @@ CommandLine parseCommandLine(const QStringList& arguments)
             continue;
         } else if (kQtOptionsWithValue.contains(argument)) {
             if (++i == arguments.size())
-                return wrong(u"オプション %1 には値が必要です"_s.arg(argument));
+                return wrong(
+                    QCoreApplication::translate("session", "オプション %1 には値が必要です")
+                        .arg(argument));
         } else if (argument.startsWith(u'-')) {
-            return wrong(u"%1 というオプションはありません"_s.arg(argument));
+            return wrong(QCoreApplication::translate("session", "%1 というオプションはありません")
+                             .arg(argument));
         } else {
             return wrong(
-                u"引数 %1 は使えません（ファイルやアドレスは指定できません）"_s.arg(argument));
+                QCoreApplication::translate(
+                    "session", "引数 %1 は使えません（ファイルやアドレスは指定できません）")
+                    .arg(argument));
         }
     }
     return line;
@@ -61,19 +68,21 @@ CommandLine parseCommandLine(const QStringList& arguments)
 
 QString usageText()
 {
-    return u"使い方: junkbane [オプション]\n"
-           u"POP3 サーバー上の迷惑メールを差出人で見分けて削除します。\n"
-           u"\n"
-           u"  --minimized     ウィンドウを開かずに通知領域（トレイ）で起動します。\n"
-           u"                  トレイがないときは最小化して起動します\n"
-           u"  --check-start   データフォルダーを準備してウィンドウを開き、データフォルダーと\n"
-           u"                  ヘルプファイルの場所を表示して終了します（導入の確認用）\n"
-           u"  -h, --help      この説明を表示して終了します\n"
-           u"  -v, --version   バージョンを表示して終了します\n"
-           u"\n"
-           u"同じデータフォルダーで動くのは 1 つだけです。2 つ目を起動すると、\n"
-           u"動いているほうのウィンドウが前面に出ます。\n"
-           u"設定: データフォルダーの junkbane.mdb と junkbane.ini\n"_s;
+    return QCoreApplication::translate(
+        "session",
+        "使い方: junkbane [オプション]\n"
+        "POP3 サーバー上の迷惑メールを差出人で見分けて削除します。\n"
+        "\n"
+        "  --minimized     ウィンドウを開かずに通知領域（トレイ）で起動します。\n"
+        "                  トレイがないときは最小化して起動します\n"
+        "  --check-start   データフォルダーを準備してウィンドウを開き、データフォルダーと\n"
+        "                  ヘルプファイルの場所を表示して終了します（導入の確認用）\n"
+        "  -h, --help      この説明を表示して終了します\n"
+        "  -v, --version   バージョンを表示して終了します\n"
+        "\n"
+        "同じデータフォルダーで動くのは 1 つだけです。2 つ目を起動すると、\n"
+        "動いているほうのウィンドウが前面に出ます。\n"
+        "設定: データフォルダーの junkbane.mdb と junkbane.ini\n");
 }
 
 QString versionLine()

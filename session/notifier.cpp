@@ -2,6 +2,7 @@
 
 #include "app_info.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QStringList>
 #include <QVariantMap>
@@ -38,7 +39,8 @@ QString DeletionSummary::update(int deletedToday, const QDateTime& now)
     if (m_unsaid <= 0 || (m_lastSaid.isValid() && m_lastSaid.secsTo(now) < kMinimumGapSeconds))
         return {};
     m_lastSaid = now;
-    return u"%1 通削除しました"_s.arg(std::exchange(m_unsaid, 0));
+    return QCoreApplication::translate("session", "%1 通削除しました")
+        .arg(std::exchange(m_unsaid, 0));
 }
 
 } // namespace session

@@ -1,5 +1,6 @@
 #include "single_instance.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -55,10 +56,12 @@ SingleInstance::Outcome SingleInstance::claim()
         return Outcome::First;
     }
     if (m_lock.error() != QLockFile::LockFailedError) {
-        m_error =
-            u"データフォルダー %1 にロックファイル %2 を作れません。フォルダーの書き込み"
-            u"権限を確認してください。"_s.arg(QDir::toNativeSeparators(m_folder),
-                                              QDir::toNativeSeparators(lockFilePath(m_folder)));
+        m_error = QCoreApplication::translate(
+                      "session",
+                      "データフォルダー %1 にロックファイル %2 を作れません。フォルダーの書き込み"
+                      "権限を確認してください。")
+                      .arg(QDir::toNativeSeparators(m_folder),
+                           QDir::toNativeSeparators(lockFilePath(m_folder)));
         return Outcome::Failed;
     }
     return askToShow();
@@ -73,8 +76,9 @@ void SingleInstance::listen()
     QLocalServer::removeServer(name);
     if (!m_server->listen(name)) {
         // The program still runs; only a later start cannot bring this window forward.
-        qWarning("%s", qPrintable(u"2 つ目の起動からの呼び出しを受けられません：%1"_s.arg(
-                           m_server->errorString())));
+        qWarning("%s", qPrintable(QCoreApplication::translate(
+                                      "session", "2 つ目の起動からの呼び出しを受けられません：%1")
+                                      .arg(m_server->errorString())));
         return;
     }
     connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
@@ -118,9 +122,11 @@ SingleInstance::Outcome SingleInstance::askToShow()
         }
         QThread::msleep(100);
     } while (!deadline.hasExpired());
-    m_error = u"このデータフォルダー（%1）では別の Junkbane が動いていますが、応答がありません"
-              u"（%2）。そちらを終了してから起動し直してください。"_s.arg(
-                  QDir::toNativeSeparators(m_folder), why);
+    m_error = QCoreApplication::translate(
+                  "session",
+                  "このデータフォルダー（%1）では別の Junkbane が動いていますが、応答がありません"
+                  "（%2）。そちらを終了してから起動し直してください。")
+                  .arg(QDir::toNativeSeparators(m_folder), why);
     return Outcome::Failed;
 }
 

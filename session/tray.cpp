@@ -1,6 +1,7 @@
 #include "tray.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
@@ -15,13 +16,13 @@ QString stateText(TrayStatus::State state)
 {
     switch (state) {
     case TrayStatus::State::Sweeping:
-        return u"巡回中"_s;
+        return QCoreApplication::translate("session", "巡回中");
     case TrayStatus::State::Waiting:
-        return u"待機中"_s;
+        return QCoreApplication::translate("session", "待機中");
     case TrayStatus::State::Stopped:
-        return u"停止中"_s;
+        return QCoreApplication::translate("session", "停止中");
     case TrayStatus::State::Error:
-        return u"エラーで停止"_s;
+        return QCoreApplication::translate("session", "エラーで停止");
     }
     return {};
 }
@@ -67,14 +68,18 @@ QIcon stateIcon(const QIcon& base, TrayStatus::State state)
 
 QString trayToolTip(const TrayStatus& status)
 {
-    QString text = u"Junkbane：%1"_s.arg(stateText(status.state));
-    text += u"\nユーザ："_s + (status.user.isEmpty() ? u"（未選択）"_s : status.user);
-    text += u"\n今日の削除：%1 通"_s.arg(QString::number(status.deletedToday));
+    QString text =
+        QCoreApplication::translate("session", "Junkbane：%1").arg(stateText(status.state));
+    text += QCoreApplication::translate("session", "\nユーザ：") +
+            (status.user.isEmpty() ? QCoreApplication::translate("session", "（未選択）")
+                                   : status.user);
+    text += QCoreApplication::translate("session", "\n今日の削除：%1 通")
+                .arg(QString::number(status.deletedToday));
     if (!status.lastError.isEmpty()) {
         // A tooltip is no place for a page of text; the window's status line has it all.
         constexpr qsizetype kLongest = 200;
         const QString error = status.lastError.simplified();
-        text += u"\n最後のエラー："_s +
+        text += QCoreApplication::translate("session", "\n最後のエラー：") +
                 (error.size() > kLongest ? error.left(kLongest) + u"…"_s : error);
     }
     return text;
@@ -84,12 +89,12 @@ Tray::Tray(QIcon icon, QObject* parent)
     : QObject(parent), m_icon(std::move(icon)), m_menu(std::make_unique<QMenu>()),
       m_tray(new QSystemTrayIcon(this))
 {
-    m_toggle = m_menu->addAction(u"ウィンドウを隠す"_s);
+    m_toggle = m_menu->addAction(QCoreApplication::translate("session", "ウィンドウを隠す"));
     m_menu->addSeparator();
-    QAction* start = m_menu->addAction(u"開始"_s);
-    QAction* stop = m_menu->addAction(u"停止"_s);
+    QAction* start = m_menu->addAction(QCoreApplication::translate("session", "開始"));
+    QAction* stop = m_menu->addAction(QCoreApplication::translate("session", "停止"));
     m_menu->addSeparator();
-    QAction* quit = m_menu->addAction(u"終了"_s);
+    QAction* quit = m_menu->addAction(QCoreApplication::translate("session", "終了"));
     connect(m_toggle, &QAction::triggered, this, &Tray::toggleWindowRequested);
     connect(start, &QAction::triggered, this, &Tray::startRequested);
     connect(stop, &QAction::triggered, this, &Tray::stopRequested);
@@ -136,7 +141,8 @@ void Tray::setStatus(const TrayStatus& status)
 
 void Tray::setWindowShown(bool shown)
 {
-    m_toggle->setText(shown ? u"ウィンドウを隠す"_s : u"ウィンドウを表示"_s);
+    m_toggle->setText(shown ? QCoreApplication::translate("session", "ウィンドウを隠す")
+                            : QCoreApplication::translate("session", "ウィンドウを表示"));
 }
 
 QString Tray::toolTip() const

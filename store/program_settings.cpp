@@ -1,5 +1,6 @@
 #include "program_settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -88,8 +89,11 @@ QString ProgramSettings::write(const ProgramState& state) const
     file.setValue(kCloseNotice, state.closeNoticeShown ? u"true"_s : u"false"_s);
     file.sync();
     if (file.status() != QSettings::NoError || fd < 0)
-        return u"設定ファイル %1 に書き込めません。フォルダーの書き込み権限と空き容量を確認"
-               u"してください。"_s.arg(QDir::toNativeSeparators(m_path));
+        return QCoreApplication::translate(
+                   "store",
+                   "設定ファイル %1 に書き込めません。フォルダーの書き込み権限と空き容量を確認"
+                   "してください。")
+            .arg(QDir::toNativeSeparators(m_path));
     ::chmod(name.constData(), 0600);
     return {};
 }

@@ -71,6 +71,34 @@
         <source>カウント</source>
         <translation>Now</translation>
     </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>状態の全文</source>
+        <translation>Whole status</translation>
+    </message>
+    <message>
+        <source>今日削除したメール：%1 通</source>
+        <translation>Deleted today: %1</translation>
+    </message>
+    <message>
+        <source>受信 → 受信設定の登録 でアカウントを登録してください</source>
+        <translation>Register an account with Accounts → New account</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;クリックするか Ctrl+L を押すと全文を表示します&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Click or press Ctrl+L to see the whole text&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>表示する状態はありません。</source>
+        <translation>There is no status to show.</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
 </context>
 <context>
     <name>dialogs</name>
@@ -301,6 +329,94 @@ can open it</translation>
         <source>未記入です</source>
         <comment>the address box</comment>
         <translation>Nothing entered</translation>
+    </message>
+    <message>
+        <source>受信 → 受信設定の登録 でアカウントを登録してください</source>
+        <translation>Register an account with Accounts → New account</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>削除 → アドレスの追加 でアドレスを登録してください</source>
+        <translation>Add an address with Block list → Add address</translation>
+    </message>
+    <message>
+        <source>ブロックリストから %1 件を削除しました（削除 → 元に戻す で戻せます）</source>
+        <translation>Removed %1 entries from the block list (Block list → Undo brings them back)</translation>
+    </message>
+    <message>
+        <source>ブロックリストから削除したアドレスはありません</source>
+        <translation>No address was removed from the block list</translation>
+    </message>
+    <message>
+        <source>ブロックリストに %1 件を戻しました</source>
+        <translation>Restored %1 entries to the block list</translation>
+    </message>
+    <message>
+        <source>削除したメールの表示</source>
+        <translation>Deleted mail</translation>
+    </message>
+    <message>
+        <source>差出人：</source>
+        <translation>From:</translation>
+    </message>
+    <message>
+        <source>宛先：</source>
+        <translation>To:</translation>
+    </message>
+    <message>
+        <source>日時：</source>
+        <translation>Date:</translation>
+    </message>
+    <message>
+        <source>件名：</source>
+        <translation>Subject:</translation>
+    </message>
+    <message>
+        <source>HTML のメールを文字だけで表示しています。画像やリンク先は読み込みません。</source>
+        <translation>This HTML mail is shown as text only. Images and links are not loaded.</translation>
+    </message>
+    <message>
+        <source>添付ファイル</source>
+        <translation>Attachment</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>（名前なし）</source>
+        <translation>(no name)</translation>
+    </message>
+    <message>
+        <source>添付ファイルを保存</source>
+        <translation>Save attachment</translation>
+    </message>
+    <message>
+        <source>メールソフトで開く</source>
+        <translation>Open in mail program</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>添付ファイルを「%1」に保存できません（%2）。</source>
+        <translation>Cannot save the attachment as &quot;%1&quot; (%2).</translation>
+    </message>
+    <message>
+        <source>%1 を開くアプリケーションが登録されていません。</source>
+        <translation>No application is registered to open %1.</translation>
+    </message>
+    <message>
+        <source>%1 に登録されたアプリケーション「%2」が見つかりません。</source>
+        <translation>The application &quot;%2&quot; registered for %1 cannot be found.</translation>
+    </message>
+    <message>
+        <source>アプリケーション「%1」を起動できません（%2）。</source>
+        <translation>Cannot start the application &quot;%1&quot; (%2).</translation>
     </message>
 </context>
 <context>
@@ -605,6 +721,212 @@ can open it</translation>
         <source>サーバー「%2」のポート番号「%1」が正しくありません。ポート番号は 1 から 65535 までの数字で指定してください。</source>
         <translation>Port number &quot;%1&quot; in server &quot;%2&quot; is not valid. Give a port number from 1 to 65535.</translation>
     </message>
+    <message>
+        <source>パートが多すぎるため、本文と添付ファイルは表示していません。</source>
+        <translation>The message has too many parts, so its body and attachments are not shown.</translation>
+    </message>
+    <message>
+        <source>ヘッダーが大きすぎるため、その先頭だけを表示しています。</source>
+        <translation>The header is too large, so only its beginning is shown.</translation>
+    </message>
+    <message>
+        <source>本文が長いため、先頭だけを表示しています。</source>
+        <translation>The body is long, so only its beginning is shown.</translation>
+    </message>
+    <message>
+        <source>パートが多すぎるか深すぎるため、一部を表示していません。</source>
+        <translation>Some parts are not shown: there are too many, or they are nested too deeply.</translation>
+    </message>
+    <message>
+        <source>添付ファイルが見つかりません。</source>
+        <translation>The attachment cannot be found.</translation>
+    </message>
+    <message>
+        <source>ヘッダーの形が崩れているため、添付ファイルは調べていません。</source>
+        <translation>The header is malformed, so attachments were not looked at.</translation>
+    </message>
+    <message>
+        <source>受信中：サーバー %1 からメッセージ %2 を受け取っています（%3 KB%4）。</source>
+        <translation>Receiving: message %2 from server %1 (%3 KB%4).</translation>
+    </message>
+    <message>
+        <source>サーバー %1 のメッセージ %2 が、サーバーの知らせた大きさ（%3 バイト）を超えても終わらないため、受信を中止しました。サーバーが正しく動いているか確認してください。</source>
+        <translation>Message %2 on server %1 went on past the size the server announced (%3 bytes), so receiving it was stopped. Check that the server works properly.</translation>
+    </message>
+</context>
+<context>
+    <name>program</name>
+    <message>
+        <source>エラー：</source>
+        <translation>error: </translation>
+    </message>
+    <message>
+        <source>メッセージを飛ばしました</source>
+        <translation>A message was passed over</translation>
+    </message>
+    <message>
+        <source>ログイン時に起動</source>
+        <translation>Start at login</translation>
+    </message>
+    <message>
+        <source>設定エラー：</source>
+        <translation>Settings error: </translation>
+    </message>
+    <message>
+        <source>削除件数を通知</source>
+        <translation>Notify deletions</translation>
+    </message>
+    <message>
+        <source>前回の巡回を再開します</source>
+        <translation>Resuming the last sweep</translation>
+    </message>
+    <message>
+        <source>ユーザ：</source>
+        <translation>User: </translation>
+    </message>
+    <message>
+        <source>Junkbane は動き続けます</source>
+        <translation>Junkbane keeps running</translation>
+    </message>
+    <message>
+        <source>ウィンドウを閉じても、通知領域（トレイ）で巡回を続けます。終了するにはトレイのアイコンのメニューから「終了」を選んでください。</source>
+        <translation>The sweep goes on in the system tray after the window is closed. To quit, choose &quot;Quit&quot; in the tray icon&apos;s menu.</translation>
+    </message>
+</context>
+<context>
+    <name>session</name>
+    <message>
+        <source>自動起動の設定 %1 を削除できません（%2）。</source>
+        <translation>Cannot remove the autostart entry %1 (%2).</translation>
+    </message>
+    <message>
+        <source>フォルダー %1 を作れません</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>自動起動の設定 %1 を書き込めません（%2）。</source>
+        <translation>Cannot write the autostart entry %1 (%2).</translation>
+    </message>
+    <message>
+        <source>オプション %1 には値が必要です</source>
+        <translation>Option %1 needs a value</translation>
+    </message>
+    <message>
+        <source>%1 というオプションはありません</source>
+        <translation>There is no option %1</translation>
+    </message>
+    <message>
+        <source>引数 %1 は使えません（ファイルやアドレスは指定できません）</source>
+        <translation>Argument %1 cannot be used (no files or addresses are taken)</translation>
+    </message>
+    <message>
+        <source>使い方: junkbane [オプション]
+POP3 サーバー上の迷惑メールを差出人で見分けて削除します。
+
+  --minimized     ウィンドウを開かずに通知領域（トレイ）で起動します。
+                  トレイがないときは最小化して起動します
+  --check-start   データフォルダーを準備してウィンドウを開き、データフォルダーと
+                  ヘルプファイルの場所を表示して終了します（導入の確認用）
+  -h, --help      この説明を表示して終了します
+  -v, --version   バージョンを表示して終了します
+
+同じデータフォルダーで動くのは 1 つだけです。2 つ目を起動すると、
+動いているほうのウィンドウが前面に出ます。
+設定: データフォルダーの junkbane.mdb と junkbane.ini
+</source>
+        <translation>Usage: junkbane [option]
+Deletes junk mail on a POP3 server, judged by its sender.
+
+  --minimized     start in the system tray without opening the window;
+                  minimised when the desktop has no tray
+  --check-start   prepare the data folder, open the window, print the data
+                  folder and the help file, and exit (checks an installation)
+  -h, --help      print this help and exit
+  -v, --version   print the version and exit
+
+Only one instance runs per data folder; starting a second one brings
+the running one&apos;s window forward.
+Settings: junkbane.mdb and junkbane.ini in the data folder
+</translation>
+    </message>
+    <message>
+        <source>%1 通削除しました</source>
+        <translation>Deleted %1 messages</translation>
+    </message>
+    <message>
+        <source>データフォルダー %1 にロックファイル %2 を作れません。フォルダーの書き込み権限を確認してください。</source>
+        <translation>Cannot create the lock file %2 in the data folder %1. Check the folder&apos;s write permission.</translation>
+    </message>
+    <message>
+        <source>2 つ目の起動からの呼び出しを受けられません：%1</source>
+        <translation>Cannot listen for a second start: %1</translation>
+    </message>
+    <message>
+        <source>このデータフォルダー（%1）では別の Junkbane が動いていますが、応答がありません（%2）。そちらを終了してから起動し直してください。</source>
+        <translation>Another Junkbane runs on this data folder (%1) but does not answer (%2). End it, then start again.</translation>
+    </message>
+    <message>
+        <source>巡回中</source>
+        <translation>Sweeping</translation>
+    </message>
+    <message>
+        <source>待機中</source>
+        <translation>Waiting</translation>
+    </message>
+    <message>
+        <source>停止中</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>エラーで停止</source>
+        <translation>Stopped by an error</translation>
+    </message>
+    <message>
+        <source>Junkbane：%1</source>
+        <translation>Junkbane: %1</translation>
+    </message>
+    <message>
+        <source>
+ユーザ：</source>
+        <translation>
+User: </translation>
+    </message>
+    <message>
+        <source>（未選択）</source>
+        <translation>(none selected)</translation>
+    </message>
+    <message>
+        <source>
+今日の削除：%1 通</source>
+        <translation>
+Deleted today: %1</translation>
+    </message>
+    <message>
+        <source>
+最後のエラー：</source>
+        <translation>
+Last error: </translation>
+    </message>
+    <message>
+        <source>ウィンドウを隠す</source>
+        <translation>Hide window</translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>ウィンドウを表示</source>
+        <translation>Show window</translation>
+    </message>
 </context>
 <context>
     <name>startup</name>
@@ -714,6 +1036,10 @@ can open it</translation>
     <message>
         <source>設定データベースへの命令に二つ目の文が含まれていたため実行しませんでした</source>
         <translation>A settings database statement contained a second statement, so it was not run</translation>
+    </message>
+    <message>
+        <source>設定ファイル %1 に書き込めません。フォルダーの書き込み権限と空き容量を確認してください。</source>
+        <translation>Cannot write the settings file %1. Check the folder&apos;s write permission and the free space.</translation>
     </message>
 </context>
 <context>
@@ -837,6 +1163,14 @@ can open it</translation>
     <message>
         <source>受信間隔「%1」が秒数として読めません。受信設定を編集してください</source>
         <translation>The interval &quot;%1&quot; cannot be read as seconds. Edit the account</translation>
+    </message>
+    <message>
+        <source>前回の続きから巡回を再開しました：前回最後に判定したメッセージ（固有 ID「%1」、現在 %2 番）の次からです。</source>
+        <translation>Resumed the last sweep after the last message it judged (ID &quot;%1&quot;, now number %2).</translation>
+    </message>
+    <message>
+        <source>前回の続きから巡回を再開しました：前回最後に判定したメッセージ（固有 ID「%1」）はもうサーバーにないため、最初のメッセージからです。</source>
+        <translation>Resumed the last sweep from the first message: the last message it judged (ID &quot;%1&quot;) is no longer on the server.</translation>
     </message>
 </context>
 </TS>

@@ -30,15 +30,17 @@ AccountPicker::AccountPicker(sweep::Messages& messages, QWidget* owner, int widt
     // A mouse click or Enter picks; moving the highlight with the keyboard only moves it.
     connect(List1, &QListWidget::itemClicked, this, &AccountPicker::pick);
     connect(List1, &QListWidget::itemActivated, this, &AccountPicker::pick);
-    m_emptyHint =
-        app::emptyListHint(List1, u"受信 → 受信設定の登録 でアカウントを登録してください"_s);
+    m_emptyHint = app::emptyListHint(
+        List1, QCoreApplication::translate("dialogs",
+                                           "受信 → 受信設定の登録 でアカウントを登録してください"));
     load();
 }
 
 QString AccountPicker::entryText(const QString& user, const QString& server)
 {
     // Two accounts may share a user name: the server beside it tells them apart.
-    return app::plainLine(user) + u"（"_s + app::plainLine(server) + u"）"_s;
+    return QCoreApplication::translate("dialogs", "%1（%2）")
+        .arg(app::plainLine(user), app::plainLine(server));
 }
 
 void AccountPicker::load()

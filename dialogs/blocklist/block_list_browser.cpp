@@ -59,8 +59,9 @@ Form5::Form5(sweep::Messages& messages, QWidget* owner, BlockListUndo* undo)
         auto* undoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
         connect(undoKey, &QShortcut::activated, this, &Form5::undoLastDeletion);
     }
-    m_emptyHint =
-        app::emptyListHint(List1, u"削除 → アドレスの追加 でアドレスを登録してください"_s);
+    m_emptyHint = app::emptyListHint(
+        List1, QCoreApplication::translate("dialogs",
+                                           "削除 → アドレスの追加 でアドレスを登録してください"));
 
     load();
 }

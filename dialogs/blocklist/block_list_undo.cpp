@@ -3,6 +3,8 @@
 #include "connection.h"
 #include "statements.h"
 
+#include <QCoreApplication>
+
 namespace dialogs {
 
 using namespace Qt::StringLiterals;
@@ -46,11 +48,13 @@ int BlockListUndo::deleted(QList<Entry> entries)
     if (count > 0)
         m_last = std::move(entries);
     if (m_report) {
-        m_report(
-            count > 0
-                ? u"ブロックリストから %1 件を削除しました（削除 → 元に戻す で戻せます）"_s.arg(
-                      count)
-                : u"ブロックリストから削除したアドレスはありません"_s);
+        m_report(count > 0
+                     ? QCoreApplication::translate(
+                           "dialogs",
+                           "ブロックリストから %1 件を削除しました（削除 → 元に戻す で戻せます）")
+                           .arg(count)
+                     : QCoreApplication::translate(
+                           "dialogs", "ブロックリストから削除したアドレスはありません"));
     }
     return count;
 }
@@ -65,7 +69,8 @@ int BlockListUndo::undo(store::Connection& settings)
         ++restored;
     }
     if (m_report)
-        m_report(u"ブロックリストに %1 件を戻しました"_s.arg(restored));
+        m_report(QCoreApplication::translate("dialogs", "ブロックリストに %1 件を戻しました")
+                     .arg(restored));
     return restored;
 }
 

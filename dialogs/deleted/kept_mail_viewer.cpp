@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "plain_text.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFormLayout>
@@ -50,26 +51,28 @@ KeptMailViewer::KeptMailViewer(const QString& path, sweep::Messages& messages,
       m_desktop(desktop)
 {
     setFont(app::uiFont());
-    setWindowTitle(u"削除したメールの表示"_s);
+    setWindowTitle(QCoreApplication::translate("dialogs", "削除したメールの表示"));
 
     auto* fields = new QFormLayout;
     From = headerLabel(this, m_message.from);
     To = headerLabel(this, m_message.to);
     Date = headerLabel(this, m_message.date);
     Subject = headerLabel(this, m_message.subject);
-    fields->addRow(u"差出人："_s, From);
-    fields->addRow(u"宛先："_s, To);
-    fields->addRow(u"日時："_s, Date);
-    fields->addRow(u"件名："_s, Subject);
+    fields->addRow(QCoreApplication::translate("dialogs", "差出人："), From);
+    fields->addRow(QCoreApplication::translate("dialogs", "宛先："), To);
+    fields->addRow(QCoreApplication::translate("dialogs", "日時："), Date);
+    fields->addRow(QCoreApplication::translate("dialogs", "件名："), Subject);
 
     Note = new QLabel(this);
     Note->setTextFormat(Qt::PlainText);
     Note->setWordWrap(true);
     const QString note = m_message.error.isEmpty() ? m_message.note : m_message.error;
     Note->setText(app::plainLines(
-        (m_message.bodyIsHtml ? u"HTML のメールを文字だけで表示しています。画像やリンク先は読み"
-                                u"込みません。"_s
-                              : QString()) +
+        (m_message.bodyIsHtml
+             ? QCoreApplication::translate(
+                   "dialogs", "HTML のメールを文字だけで表示しています。画像やリンク先は読み"
+                              "込みません。")
+             : QString()) +
         note));
     Note->setVisible(!Note->text().isEmpty());
 
@@ -82,13 +85,16 @@ KeptMailViewer::KeptMailViewer(const QString& path, sweep::Messages& messages,
     Attachments = new QTreeWidget(this);
     Attachments->setRootIsDecorated(false);
     Attachments->setUniformRowHeights(true);
-    Attachments->setHeaderLabels({u"添付ファイル"_s, u"種類"_s, u"サイズ"_s});
+    Attachments->setHeaderLabels({QCoreApplication::translate("dialogs", "添付ファイル"),
+                                  QCoreApplication::translate("dialogs", "種類"),
+                                  QCoreApplication::translate("dialogs", "サイズ")});
     Attachments->header()->setStretchLastSection(false);
     Attachments->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (const mail::KeptAttachment& attachment : m_message.attachments) {
         auto* item = new QTreeWidgetItem(Attachments);
-        item->setText(0, attachment.name.isEmpty() ? u"（名前なし）"_s
-                                                   : app::plainLine(attachment.name));
+        item->setText(0, attachment.name.isEmpty()
+                             ? QCoreApplication::translate("dialogs", "（名前なし）")
+                             : app::plainLine(attachment.name));
         item->setToolTip(0, app::plainToolTip(attachment.name));
         item->setText(1, app::plainLine(attachment.type));
         item->setText(2, sizeText(attachment.size));
@@ -99,12 +105,14 @@ KeptMailViewer::KeptMailViewer(const QString& path, sweep::Messages& messages,
     if (!m_message.attachments.isEmpty())
         Attachments->setCurrentItem(Attachments->topLevelItem(0));
 
-    SaveAttachment = new QPushButton(u"添付ファイルを保存"_s, this);
+    SaveAttachment =
+        new QPushButton(QCoreApplication::translate("dialogs", "添付ファイルを保存"), this);
     SaveAttachment->setVisible(!m_message.attachments.isEmpty());
     SaveAttachment->setAutoDefault(false);
-    OpenInMailProgram = new QPushButton(u"メールソフトで開く"_s, this);
+    OpenInMailProgram =
+        new QPushButton(QCoreApplication::translate("dialogs", "メールソフトで開く"), this);
     OpenInMailProgram->setAutoDefault(false);
-    CloseButton = new QPushButton(u"閉じる"_s, this);
+    CloseButton = new QPushButton(QCoreApplication::translate("dialogs", "閉じる"), this);
     CloseButton->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
@@ -142,8 +150,9 @@ void KeptMailViewer::saveHighlightedAttachment()
         return;
     QString error;
     if (!mail::saveKeptAttachment(m_path, index, target, &error)) {
-        m_messages.showMessage(u"添付ファイルを「%1」に保存できません（%2）。"_s.arg(
-            QDir::toNativeSeparators(target), error));
+        m_messages.showMessage(
+            QCoreApplication::translate("dialogs", "添付ファイルを「%1」に保存できません（%2）。")
+                .arg(QDir::toNativeSeparators(target), error));
     }
 }
 
