@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>受信</source>
-        <translation>Accounts</translation>
+        <translation>Mail</translation>
     </message>
     <message>
         <source>受信設定の選択</source>
@@ -29,7 +29,7 @@
     </message>
     <message>
         <source>削除</source>
-        <translation>Block list</translation>
+        <translation>Junk</translation>
     </message>
     <message>
         <source>アドレスの削除</source>
@@ -85,7 +85,7 @@
     </message>
     <message>
         <source>受信 → 受信設定の登録 でアカウントを登録してください</source>
-        <translation>Register an account with Accounts → New account</translation>
+        <translation>Register an account with Mail → New account</translation>
     </message>
     <message>
         <source>&lt;p&gt;クリックするか Ctrl+L を押すと全文を表示します&lt;/p&gt;</source>
@@ -332,7 +332,7 @@ can open it</translation>
     </message>
     <message>
         <source>受信 → 受信設定の登録 でアカウントを登録してください</source>
-        <translation>Register an account with Accounts → New account</translation>
+        <translation>Register an account with Mail → New account</translation>
     </message>
     <message>
         <source>%1（%2）</source>
@@ -340,11 +340,11 @@ can open it</translation>
     </message>
     <message>
         <source>削除 → アドレスの追加 でアドレスを登録してください</source>
-        <translation>Add an address with Block list → Add address</translation>
+        <translation>Add an address with Junk → Add address</translation>
     </message>
     <message>
         <source>ブロックリストから %1 件を削除しました（削除 → 元に戻す で戻せます）</source>
-        <translation>Removed %1 entries from the block list (Block list → Undo brings them back)</translation>
+        <translation>Removed %1 entries from the block list (Junk → Undo brings them back)</translation>
     </message>
     <message>
         <source>ブロックリストから削除したアドレスはありません</source>
