@@ -18,10 +18,8 @@ namespace app {
 
 using namespace Qt::StringLiterals;
 
-void prepareApplication()
+void installLanguage()
 {
-    QApplication::setApplicationName(applicationTitle());
-    QApplication::setApplicationVersion(versionText());
     const UiLanguage language = systemUiLanguage();
     const QString translations = store::programFilePath(QCoreApplication::applicationDirPath(),
                                                         translationFileName(language));
@@ -29,6 +27,13 @@ void prepareApplication()
             installTranslations(*QCoreApplication::instance(), language, translations);
         !why.isEmpty())
         qWarning("%s", qPrintable(why));
+}
+
+void prepareApplication()
+{
+    QApplication::setApplicationName(applicationTitle());
+    QApplication::setApplicationVersion(versionText());
+    installLanguage();
     installFontSubstitutions();
     QApplication::setFont(uiFont());
     QApplication::setWindowIcon(resources::programIcon());

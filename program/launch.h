@@ -10,6 +10,10 @@ namespace app {
 // screenshot tool call it alike.
 void prepareApplication();
 
+// The program's language for this process (ui_language.h): its own translations and Qt's,
+// installed on the application object, which may be a QCoreApplication (no display).
+void installLanguage();
+
 // Makes the data folder ready before the window opens (see startup::prepareDataFolder). On a
 // problem it tells the user, in a message box or, when checking an installation, on stderr,
 // and returns false: the program then ends.

@@ -59,8 +59,13 @@ int printAndEnd(const session::CommandLine& line)
 int main(int argc, char* argv[])
 {
     const session::CommandLine line = session::parseCommandLine(argumentsOf(argc, argv));
-    if (line.action != session::CommandLine::Action::Run)
-        return printAndEnd(line);
+    if (line.action != session::CommandLine::Action::Run) {
+        // A core application needs no display; it carries the translations of what is
+        // printed, so the line is read again in the user's language.
+        QCoreApplication core(argc, argv);
+        app::installLanguage();
+        return printAndEnd(session::parseCommandLine(argumentsOf(argc, argv)));
+    }
 
     QApplication application(argc, argv);
     app::prepareApplication();
