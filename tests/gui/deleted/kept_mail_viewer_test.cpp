@@ -135,8 +135,16 @@ TEST_F(HostileKeptMail, ViewerShowsPlainTextRequestsNothingAndStaysSmall)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
     expectNothingRequested();
     const qint64 grown = peakKilobytes() - before;
-    EXPECT_LT(grown, 24 * 1024) << "reading a 30 MB message (22.5 MB attached) took " << grown
-                                << " KB";
+#ifdef __SANITIZE_ADDRESS__
+    // AddressSanitizer keeps up to 256 MB of freed blocks in quarantine, and every decoded
+    // chunk passes through it: the bound is the shipped build's, checked there; here only a
+    // runaway would show.
+    constexpr qint64 kGrowthBoundKb = qint64{320} * 1024;
+#else
+    constexpr qint64 kGrowthBoundKb = 24 * 1024;
+#endif
+    EXPECT_LT(grown, kGrowthBoundKb)
+        << "reading a 30 MB message (22.5 MB attached) took " << grown << " KB";
 
     for (const QLabel* label : {viewer.From, viewer.To, viewer.Subject})
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
