@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh run
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJUNKBANE_TESTS=OFF >/dev/null
-cmake --build build --target junkbane junkbane-initdb junkbane_help
+cmake --build build --target junkbane junkbane-initdb junkbane_help junkbane_help_en
 
 bin=build/bin
 [ -e "$bin/junkbane.mdb" ] || "$bin/junkbane-initdb" "$bin"
