@@ -1,5 +1,6 @@
 #include "kept_message.h"
 
+#include "gmime_parser.h"
 #include "gobject_ref.h"
 #include "header_text.h"
 #include "html_text.h"
@@ -28,31 +29,6 @@ namespace {
 // A header block larger than this is read only for its first fields, and the body not at all.
 constexpr qint64 kLargestHeader = 1024 * 1024;
 constexpr qint64 kHeaderHead = 256 * 1024;
-
-struct ParserOptionsDeleter {
-    void operator()(GMimeParserOptions* options) const noexcept
-    {
-        g_mime_parser_options_free(options);
-    }
-};
-using ParserOptions = std::unique_ptr<GMimeParserOptions, ParserOptionsDeleter>;
-
-ParserOptions parserOptions()
-{
-    // GMime keeps process-wide tables for the life of the process; g_mime_init is idempotent
-    // in effect but not thread-safe, and the viewer runs on the window's thread only.
-    static const bool initialised = [] {
-        g_mime_init();
-        return true;
-    }();
-    (void)initialised;
-    ParserOptions options(g_mime_parser_options_new());
-    const char* fallback[] = {"utf-8", "iso-2022-jp", "euc-jp", "cp932", nullptr};
-    g_mime_parser_options_set_fallback_charsets(options.get(), fallback);
-    g_mime_parser_options_set_rfc2047_compliance_mode(options.get(), GMIME_RFC_COMPLIANCE_LOOSE);
-    g_mime_parser_options_set_parameter_compliance_mode(options.get(), GMIME_RFC_COMPLIANCE_LOOSE);
-    return options;
-}
 
 QString header(GMimeObject* object, const char* name)
 {
@@ -293,7 +269,7 @@ Parsed parse(const QString& file)
                 .arg(file, shape.failure);
         return parsed;
     }
-    const ParserOptions options = parserOptions();
+    const ParserOptions options = makeParserOptions();
     GObjectRef<GMimeStream> stream;
     if (shape.containers > kViewerMostParts ||
         (shape.headerEnd < 0 ? QFileInfo(file).size() : shape.headerEnd) > kLargestHeader) {

@@ -1,5 +1,6 @@
 #include "message_reader.h"
 
+#include "gmime_parser.h"
 #include "gobject_ref.h"
 #include "header_text.h"
 #include "message_lines.h"
@@ -23,36 +24,6 @@ namespace mail {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void ensureGMimeInit()
-{
-    // GMime keeps process-wide tables (charsets, iconv cache) for the life of the process.
-    static const bool initialised = [] {
-        g_mime_init();
-        return true;
-    }();
-    (void)initialised;
-}
-
-struct ParserOptionsDeleter {
-    void operator()(GMimeParserOptions* options) const noexcept
-    {
-        g_mime_parser_options_free(options);
-    }
-};
-using ParserOptions = std::unique_ptr<GMimeParserOptions, ParserOptionsDeleter>;
-
-// Undeclared 8-bit parameter values (attachment names) are tried in the same order as
-// undeclared header text.
-ParserOptions makeParserOptions()
-{
-    ParserOptions options(g_mime_parser_options_new());
-    const char* fallback[] = {"utf-8", "iso-2022-jp", "euc-jp", "cp932", nullptr};
-    g_mime_parser_options_set_fallback_charsets(options.get(), fallback);
-    g_mime_parser_options_set_rfc2047_compliance_mode(options.get(), GMIME_RFC_COMPLIANCE_LOOSE);
-    g_mime_parser_options_set_parameter_compliance_mode(options.get(), GMIME_RFC_COMPLIANCE_LOOSE);
-    return options;
-}
 
 // A header's own text, decoded. For "From" this is not GMime's parsed address list: that list
 // rewrites what the sender wrote ("<a@b>" becomes "a@b", comments move, raw 8-bit names are
@@ -257,9 +228,11 @@ private:
         const int writeErrno = errno;
         out.reset();
         if (!ok || !file->closeFile()) {
-            fail(QCoreApplication::translate("mail", "添付ファイル「%1」を書き込めません（%2）。ディスクの空き容量を確認"
-                 "してください。").arg(
-                     file->path(), QString::fromLocal8Bit(std::strerror(ok ? errno : writeErrno))));
+            fail(QCoreApplication::translate(
+                     "mail", "添付ファイル「%1」を書き込めません（%2）。ディスクの空き容量を確認"
+                             "してください。")
+                     .arg(file->path(),
+                          QString::fromLocal8Bit(std::strerror(ok ? errno : writeErrno))));
             file->discard();
             return;
         }
@@ -303,15 +276,21 @@ public:
     {
         QStringList out;
         if (m_tooManyParts)
-            out << QCoreApplication::translate("mail", "パートが %1 を超えるため、それより後は調べていません。").arg(kMostParts);
+            out << QCoreApplication::translate(
+                       "mail", "パートが %1 を超えるため、それより後は調べていません。")
+                       .arg(kMostParts);
         if (m_tooDeep)
-            out << QCoreApplication::translate("mail", "%1 段より深く入れ子になった部分は調べていません。").arg(kDeepestNesting);
+            out << QCoreApplication::translate("mail",
+                                               "%1 段より深く入れ子になった部分は調べていません。")
+                       .arg(kDeepestNesting);
         if (m_largeHeader)
-            out << QCoreApplication::translate("mail", "ヘッダーが %1 KB を超えるパートは調べていません。").arg(kLargestHeaderBlock /
-                                                                              1024);
+            out << QCoreApplication::translate("mail",
+                                               "ヘッダーが %1 KB を超えるパートは調べていません。")
+                       .arg(kLargestHeaderBlock / 1024);
         if (m_boundaryTooLong)
-            out << QCoreApplication::translate("mail", "区切りの文字列が %1 バイトを超えるマルチパートは調べていません。").arg(
-                kLongestBoundary);
+            out << QCoreApplication::translate(
+                       "mail", "区切りの文字列が %1 バイトを超えるマルチパートは調べていません。")
+                       .arg(kLongestBoundary);
         return out;
     }
 
@@ -516,8 +495,8 @@ private:
 
 QString readFailure(const QString& file, int error)
 {
-    return QCoreApplication::translate("mail", "メッセージファイル「%1」を読み込めません（%2）。").arg(
-        file, QString::fromLocal8Bit(std::strerror(error)));
+    return QCoreApplication::translate("mail", "メッセージファイル「%1」を読み込めません（%2）。")
+        .arg(file, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace
@@ -528,18 +507,22 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
     MessageReadResult result;
 
     if (file.isEmpty()) {
-        result.error = QCoreApplication::translate("mail", "読み込むメッセージファイルが指定されていません。");
+        result.error =
+            QCoreApplication::translate("mail", "読み込むメッセージファイルが指定されていません。");
         return result;
     }
     UniqueFd fd(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC));
     if (!fd.isValid()) {
-        result.error = QCoreApplication::translate("mail", "メッセージファイル「%1」を開けません（%2）。").arg(
-            file, QString::fromLocal8Bit(std::strerror(errno)));
+        result.error =
+            QCoreApplication::translate("mail", "メッセージファイル「%1」を開けません（%2）。")
+                .arg(file, QString::fromLocal8Bit(std::strerror(errno)));
         return result;
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        result.error = QCoreApplication::translate("mail", "ファイル「%1」をメールのメッセージとして読み込めません。").arg(file);
+        result.error = QCoreApplication::translate(
+                           "mail", "ファイル「%1」をメールのメッセージとして読み込めません。")
+                           .arg(file);
         return result;
     }
     LineScanner lines(fd.get(), static_cast<qint64>(info.st_size));
@@ -571,7 +554,9 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
         qint64 from = header.fromValue;
         if (header.fromEnd - from > kLargestHeaderBlock) {
             from = header.fromEnd - kLargestHeaderBlock;
-            leftOut << QCoreApplication::translate("mail", "差出人（From ヘッダー）が %1 KB を超えるため、その末尾で判定しました。")
+            leftOut << QCoreApplication::translate(
+                           "mail",
+                           "差出人（From ヘッダー）が %1 KB を超えるため、その末尾で判定しました。")
                            .arg(kLargestHeaderBlock / 1024);
         }
         std::optional<QByteArray> value = lines.bytes(from, header.fromEnd);
@@ -605,7 +590,8 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
         } else if (header.fields >= 0 || !bytes->trimmed().isEmpty()) {
             // A stray first line, a block that is no header at all: no parts to look into, but
             // the sender is still judged.
-            leftOut << QCoreApplication::translate("mail", "ヘッダーの形が崩れているため、添付ファイルは調べていません。");
+            leftOut << QCoreApplication::translate(
+                "mail", "ヘッダーの形が崩れているため、添付ファイルは調べていません。");
         }
         if (from)
             found << QStringLiteral("From:") + *from;
@@ -618,8 +604,9 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
             result.error = readFailure(file, lines.error());
             return result;
         }
-        leftOut << QCoreApplication::translate("mail", "ヘッダーが %1 KB を超えるため、添付ファイルは調べていません。").arg(
-            kLargestHeaderBlock / 1024);
+        leftOut << QCoreApplication::translate(
+                       "mail", "ヘッダーが %1 KB を超えるため、添付ファイルは調べていません。")
+                       .arg(kLargestHeaderBlock / 1024);
     }
 
     if (body) {
@@ -629,12 +616,15 @@ MessageReadResult readMessageFile(const QString& file, const QString& folder)
     }
     leftOut << walker.leftOut();
     if (saver.notSaved() > 0) {
-        leftOut.prepend(saver.failure().isEmpty()
-                            ? QCoreApplication::translate("mail", "添付ファイル %1 件は保存していません（1 通につき %2 件まで）。")
-                                  .arg(saver.notSaved())
-                                  .arg(kMostAttachments)
-                            : QCoreApplication::translate("mail", "%1（保存できなかった添付ファイルは %2 件）").arg(saver.failure())
-                                  .arg(saver.notSaved()));
+        leftOut.prepend(
+            saver.failure().isEmpty()
+                ? QCoreApplication::translate(
+                      "mail", "添付ファイル %1 件は保存していません（1 通につき %2 件まで）。")
+                      .arg(saver.notSaved())
+                      .arg(kMostAttachments)
+                : QCoreApplication::translate("mail", "%1（保存できなかった添付ファイルは %2 件）")
+                      .arg(saver.failure())
+                      .arg(saver.notSaved()));
     }
     for (const QString& path : saver.takeSavedPaths())
         found << QStringLiteral("File:") + path;
@@ -652,13 +642,15 @@ MessageSummary readMessageSummary(const QString& file)
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) {
         summary.error =
-            QCoreApplication::translate("mail", "メッセージファイル「%1」を開けません（%2）。").arg(file, in.errorString());
+            QCoreApplication::translate("mail", "メッセージファイル「%1」を開けません（%2）。")
+                .arg(file, in.errorString());
         return summary;
     }
     const QByteArray head = in.read(kHeadBytes);
     if (in.error() != QFileDevice::NoError) {
         summary.error =
-            QCoreApplication::translate("mail", "メッセージファイル「%1」を読めません（%2）。").arg(file, in.errorString());
+            QCoreApplication::translate("mail", "メッセージファイル「%1」を読めません（%2）。")
+                .arg(file, in.errorString());
         return summary;
     }
     auto stream = GObjectRef<GMimeStream>::adopt(
@@ -669,7 +661,9 @@ MessageSummary readMessageSummary(const QString& file)
     auto message = GObjectRef<GMimeMessage>::adopt(
         g_mime_parser_construct_message(parser.get(), options.get()));
     if (!message) {
-        summary.error = QCoreApplication::translate("mail", "ファイル「%1」をメールのメッセージとして読み込めません。").arg(file);
+        summary.error = QCoreApplication::translate(
+                            "mail", "ファイル「%1」をメールのメッセージとして読み込めません。")
+                            .arg(file);
         return summary;
     }
     GMimeObject* object = GMIME_OBJECT(message.get());

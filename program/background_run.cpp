@@ -31,8 +31,6 @@ QString stoppedText()
 {
     return QCoreApplication::translate("sweep", "エラーのため停止しました");
 }
-// Counting today's deleted mail reads the folder: every few ticks is enough.
-constexpr int kCountEveryTicks = 10;
 } // namespace
 
 void StopNoticeMessages::showMessage(const QString& text)
@@ -232,7 +230,7 @@ void BackgroundRun::observe()
         m_state.accountId = account;
         save();
     }
-    if (++m_ticks % kCountEveryTicks == 0 && m_feeds.deletedToday) {
+    if (m_feeds.deletedToday) {
         m_deletedToday = m_feeds.deletedToday();
         const QString summary = m_summary.update(m_deletedToday, QDateTime::currentDateTime());
         if (m_state.notifyDeletions && !summary.isEmpty())

@@ -89,7 +89,6 @@ private:
     QAction* m_autostart = nullptr;
     QString m_stoppedBy; // the failure that stopped the sweep, until it starts again
     int m_deletedToday = 0;
-    int m_ticks = 0;
     bool m_quitting = false;
     QString m_saveError;
 };
